@@ -1,0 +1,42 @@
+# The two commands of the quick start, and the longer runs beside them.
+#   make run    build the release binary if needed and start devmgr here
+#   make test   build and run every test, then the same suite under ASan + UBSan
+#   make bench  benchmark devmgr against standard tools (writes bench/RESULTS.md)
+#   make fuzz   run each fuzz target for FUZZ_SECONDS (default 600)
+
+FUZZ_SECONDS ?= 600
+
+.PHONY: run test test-plain test-asan bench fuzz build clean deps
+
+deps:
+	@scripts/ensure-deps.sh
+
+build: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+
+run: build
+	@scripts/run-devmgr.sh build/release/devmgr
+
+test: deps test-plain test-asan
+
+test-plain:
+	cmake --preset test
+	cmake --build --preset test
+	ctest --preset test
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: build
+	bench/run.sh
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	tests/fuzz/run.sh $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,58 @@
+// The console: one token reader over standard input, one buffered writer to standard
+// output, the pause and the clock. Tests swap each of them for a fake.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace con {
+
+// What the console is wired to. The defaults are the real standard input and output,
+// a real sleep, a real monotonic clock, and process exit.
+struct Wiring {
+  // Reads up to cap bytes into buf; returns 0 at end of input or on a lasting error.
+  std::function<std::size_t(char* buf, std::size_t cap)> read;
+  std::function<void(std::string_view bytes)> write;
+  std::function<void(int ms)> pause;
+  std::function<int64_t()> now_ms;
+  // Ends the session with a status. Must not return (the real one exits the process,
+  // test harnesses throw).
+  std::function<void(int status)> exit;
+};
+
+// The wiring to the real process.
+Wiring ProcessWiring();
+
+// Installs a wiring and forgets any buffered input or output.
+void Wire(Wiring wiring);
+
+// Writing. Output is buffered and flushed before every read, every pause and at exit.
+void Out(std::string_view bytes);
+void OutNumber(long long value);
+void Flush();
+
+// Reading. Every read flushes output first. When input has ended, each of these prints
+// one line feed and ends the session with status 0; none of them returns then.
+
+// The next whitespace-delimited token (blank, tab, LF, CR, VT, FF separate tokens).
+std::string ReadToken();
+
+// The next byte that is not white space; only that byte is consumed.
+char ReadNonBlankByte();
+
+// A decimal integer as a formatted stream read takes it: white space skipped, an optional
+// sign, digits; what follows the digits stays in the input. When no number starts here,
+// or it does not fit 32 bits, the whole token is dropped and nullopt returned.
+std::optional<int32_t> ReadInt();
+
+// Pause and clock through the wiring.
+void Pause(int ms);
+int64_t NowMs();
+
+// Flushes output and ends the session with status.
+[[noreturn]] void EndSession(int status);
+
+}  // namespace con

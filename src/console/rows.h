@@ -1,0 +1,25 @@
+// Showing records on the console and saving record lists.
+#pragma once
+
+#include <string_view>
+
+#include "model/device.h"
+
+// Prints the header row: the eight labels, each followed by a tab and a blank, the last
+// by a tab and a line feed.
+void PutHeader();
+
+// Prints one record row in the header's layout: the serial, then the seven fields,
+// every byte of them.
+void PutDev(device record);
+
+// Prints the header row and every record of list with its own serial.
+void PutList(const DevList& list);
+
+// Writes list to the record file, numbered 1..n, and reports it on the console. With
+// tag "dev" the list is the data set: it enters the history and, renumbered, becomes
+// dev, also when the file could not be written.
+void SaveDev(std::string_view file, DevList list, std::string_view tag);
+
+// Prints the elapsed-time tail: the milliseconds since start and " 毫秒\n".
+void PutElapsed(long long start_ms);

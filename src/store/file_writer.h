@@ -1,0 +1,54 @@
+// Replacing a file whole and safely: write a temporary file beside it, flush it to
+// stable storage, rename it over the target. A crash or a full disk never leaves a
+// truncated target; the target keeps its old content until the rename.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// How a write ended; the console maps each outcome to its message.
+enum class WriteResult {
+  kOk,
+  kOpenFailed,   // the temporary file could not be created, or the target is no file
+  kWriteFailed,  // a write, the flush, the close or the rename failed
+};
+
+// Writes one file through a temporary. Usage: Open, Append as often as needed, Commit.
+// A writer destroyed without a successful Commit removes its temporary file.
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  ~AtomicFileWriter();
+
+  // Creates the temporary file for target (exclusively, never following a link).
+  WriteResult Open(const std::string& target);
+
+  // Buffers bytes, writing them out in large blocks. Errors surface at Commit.
+  void Append(std::string_view bytes);
+
+  // The buffer to format into directly; call Flushed when it has grown large.
+  std::string& buffer() { return buffer_; }
+  void MaybeFlush() {
+    if (buffer_.size() >= kBlock) FlushBuffer();
+  }
+
+  // Writes what is buffered, syncs, closes and renames over the target.
+  WriteResult Commit();
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+
+  void FlushBuffer();
+  void Discard();
+
+  std::string target_;
+  std::string temp_;
+  std::string buffer_;
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+// Writes bytes as the whole new content of target.
+WriteResult WriteFileAtomically(const std::string& target, std::string_view bytes);

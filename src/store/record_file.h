@@ -1,0 +1,18 @@
+// Record files (dev.out, query.out, filter.out): one line a record, the serial 1..n by
+// position and the seven fields, separated by single blanks.
+#pragma once
+
+#include <string>
+
+#include "model/device.h"
+#include "store/file_writer.h"
+
+// Appends the decimal text of value to out.
+void AppendDecimal(std::string& out, long long value);
+
+// Appends one record file line: serial, the seven fields, a line feed.
+void AppendRecordLine(std::string& out, int serial, const device& record);
+
+// Replaces the file at path with the records of list, numbered 1..n by position;
+// the serials stored in the records are not read.
+WriteResult WriteRecordFile(const std::string& path, const DevList& list);

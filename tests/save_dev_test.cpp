@@ -1,0 +1,182 @@
+// Saving record lists: the file layout, renumbering, the history of two, and failures.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "console/globals.h"
+#include "console/io.h"
+#include "console/rows.h"
+#include "store/file_writer.h"
+#include "support/session.h"
+
+namespace {
+
+device Record(int serial, std::string_view code) {
+  device d;
+  d.serial = serial;
+  d.code = Texts().Keep(code);
+  d.name = Texts().Keep("printer");
+  d.holder = Texts().Keep("U07");
+  d.department = Texts().Keep("ops");
+  d.quantity = Texts().Keep("3");
+  d.purchaseTime = Texts().Keep("2042.1.1");
+  d.price = Texts().Keep("2500");
+  return d;
+}
+
+DevList List(std::initializer_list<std::pair<int, const char*>> records) {
+  DevList list;
+  for (auto [serial, code] : records) list.push_back(Record(serial, code));
+  return list;
+}
+
+// "1:A 2:B": the serials and codes of a list, for comparing whole states at once.
+std::string Render(const DevList& list) {
+  std::string out;
+  for (const device& d : list) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(d.serial) + ":" + std::string(d.code.view());
+  }
+  return out;
+}
+
+// Runs body with the console wired to a string and the clock standing still.
+class SaveDevTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    con::Wiring w = con::ProcessWiring();
+    w.write = [this](std::string_view bytes) { out_.append(bytes); };
+    w.now_ms = [] { return int64_t{0}; };
+    con::Wire(std::move(w));
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_);
+    con::Wire(con::ProcessWiring());
+    ResetGlobals();
+  }
+  std::string Output() {
+    con::Flush();
+    std::string out = out_;
+    out_.clear();
+    return out;
+  }
+
+  TempDir dir_;
+  std::filesystem::path old_;
+  std::string out_;
+};
+
+TEST_F(SaveDevTest, DataSetIsRenumberedWrittenAndKeptInTheHistory) {
+  dev = List({{1, "A"}, {3, "B"}, {7, "C"}});
+  SaveDev("dev.out", dev, "dev");
+  EXPECT_EQ(Render(dev), "1:A 2:B 3:C");
+  EXPECT_EQ(ReadFile("dev.out"),
+            "1 A printer U07 ops 3 2042.1.1 2500\n"
+            "2 B printer U07 ops 3 2042.1.1 2500\n"
+            "3 C printer U07 ops 3 2042.1.1 2500\n");
+  EXPECT_EQ(Output(), Gbk("dev.out 已保存更改, 耗时 0 毫秒\ndev.out 内目前有 3 条记录\n"));
+  ASSERT_EQ(backup.size(), 1u);
+  EXPECT_EQ(Render(backup.at(0)), "1:A 2:B 3:C");
+}
+
+TEST_F(SaveDevTest, HistoryKeepsTheLastTwoStates) {
+  for (const char* code : {"S1", "S2", "S3"}) {
+    DevList next = dev;
+    next.push_back(Record(0, code));
+    dev = next;
+    SaveDev("dev.out", dev, "dev");
+  }
+  ASSERT_EQ(backup.size(), 2u);
+  EXPECT_EQ(Render(backup.at(0)), "1:S1 2:S2");
+  EXPECT_EQ(Render(backup.at(1)), "1:S1 2:S2 3:S3");
+  EXPECT_TRUE(backup.at(1).SharesWith(dev)) << "a snapshot of an unchanged list is no copy";
+}
+
+TEST_F(SaveDevTest, EmptyListTruncatesTheFile) {
+  WriteFile("dev.out", "old content\n");
+  SaveDev("dev.out", dev, "dev");
+  EXPECT_EQ(ReadFile("dev.out"), "");
+  EXPECT_EQ(Output(), Gbk("dev.out 已保存更改, 耗时 0 毫秒\ndev.out 内目前有 0 条记录\n"));
+  ASSERT_EQ(backup.size(), 1u);
+  EXPECT_TRUE(backup.at(0).empty());
+}
+
+TEST_F(SaveDevTest, ResultListsAreNumberedInTheFileOnly) {
+  dev = List({{1, "A"}, {2, "B"}});
+  DevList results = List({{2, "B"}, {5, "E"}, {9, "I"}});
+  SaveDev("query.out", results, "res");
+  EXPECT_EQ(ReadFile("query.out"),
+            "1 B printer U07 ops 3 2042.1.1 2500\n"
+            "2 E printer U07 ops 3 2042.1.1 2500\n"
+            "3 I printer U07 ops 3 2042.1.1 2500\n");
+  EXPECT_EQ(Render(results), "2:B 5:E 9:I");
+  EXPECT_EQ(Render(dev), "1:A 2:B");
+  EXPECT_EQ(backup.size(), 0u);
+}
+
+TEST_F(SaveDevTest, UnopenableTargetKeepsTheChangeInMemory) {
+  std::filesystem::create_directory("dev.out");
+  dev = List({{4, "A"}});
+  SaveDev("dev.out", dev, "dev");
+  EXPECT_EQ(Output(), Gbk("写入文件打开失败！\n"));
+  EXPECT_EQ(Render(dev), "1:A");
+  EXPECT_EQ(backup.size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_directory("dev.out"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1)
+      << "no temporary file is left behind";
+}
+
+TEST_F(SaveDevTest, FailedWriteKeepsThePreviousFileWhole) {
+  WriteFile("dev.out", "previous\n");
+  DevList big;
+  for (int i = 0; i < 5000; ++i) big.push_back(Record(0, "CODE" + std::to_string(i)));
+  dev = big;
+  struct rlimit old_limit;
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  struct rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  SaveDev("dev.out", dev, "dev");
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(Output(), Gbk("写入文件失败！\n"));
+  EXPECT_EQ(ReadFile("dev.out"), "previous\n");
+  EXPECT_EQ(dev.size(), 5000u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1)
+      << "no temporary file is left behind";
+  // The next save that can write writes the whole data set.
+  SaveDev("dev.out", dev, "dev");
+  std::string whole;
+  for (int i = 0; i < 5000; ++i) {
+    whole += std::to_string(i + 1) + " CODE" + std::to_string(i) + " printer U07 ops 3 2042.1.1 2500\n";
+  }
+  EXPECT_TRUE(ReadFile("dev.out") == whole);
+}
+
+TEST_F(SaveDevTest, ReadOnlyDirectoryReportsOpenFailure) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+  namespace fs = std::filesystem;
+  fs::permissions(".", fs::perms::owner_write, fs::perm_options::remove);
+  SaveDev("dev.out", dev, "dev");
+  fs::permissions(".", fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Output(), Gbk("写入文件打开失败！\n"));
+}
+
+TEST_F(SaveDevTest, RowsPrintEveryByteInTheHeaderLayout) {
+  device d = Record(12, "D001");
+  PutHeader();
+  PutDev(d);
+  d.name = Texts().Keep(std::string_view("a\0b", 3));
+  PutDev(d);
+  EXPECT_EQ(Output(), Gbk("序列号\t 设备编号\t 设备名称\t 领用人  \t 所属部门\t 数量\t 购买时间\t 价格\t\n") +
+                          "12\t D001\t printer\t U07\t ops\t 3\t 2042.1.1\t 2500\t\n" +
+                          std::string("12\t D001\t a\0b\t U07\t ops\t 3\t 2042.1.1\t 2500\t\n", 44));
+}
+
+}  // namespace
