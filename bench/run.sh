@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Benchmarks whole devmgr sessions against standard tools that write the same files, and
+# writes bench/RESULTS.md. Started by `make bench`, after the release build.
+#
+# Settings, from the environment:
+#   BENCH_SIZES        record counts timed for devmgr and every peer ("100000 1000000")
+#   BENCH_RUNS         timed runs of every command, after one warm-up (5)
+#   BENCH_LARGE=1      also 10^7 records, devmgr alone, BENCH_LARGE_RUNS timed runs (3)
+#
+# Every devmgr session runs with the pause shim preloaded, so the one-second pause after
+# each operation returns at once and only the work is timed. Raw figures go to
+# bench/work/results.tsv; the generated files stay in bench/data/.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+source "$here/jobs.sh"
+source "$here/timing.sh"
+export LC_ALL=C PEERS=$here/peers
+
+sizes=${BENCH_SIZES:-100000 1000000}
+runs=${BENCH_RUNS:-5}
+large_runs=${BENCH_LARGE_RUNS:-3}
+release=$root/build/release
+devmgr=$release/devmgr
+shim=$release/libnopause.so
+gen=$release/bench/gen_import
+results=$here/work/results.tsv
+mismatches=0
+
+# Installs, from Debian's packages and only when missing, the tools that the peers use.
+ensure_tools() {
+  local need=()
+  command -v mawk >/dev/null || need+=(mawk)
+  command -v gawk >/dev/null || need+=(gawk)
+  command -v sqlite3 >/dev/null || need+=(sqlite3)
+  command -v iconv >/dev/null || need+=(libc-bin)
+  [ -x /usr/bin/time ] || need+=(time)
+  sort --parallel=2 -S 1M </dev/null 2>/dev/null || need+=(coreutils)
+  [ ${#need[@]} -eq 0 ] && return
+  echo "Installing missing packages: ${need[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
+}
+
+ensure_build() {
+  if [ ! -x "$devmgr" ] || [ ! -f "$shim" ] || [ ! -x "$gen" ]; then
+    (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release)
+  fi
+}
+
+# The import file of $1 records, made again when the generator is newer.
+data_file() {
+  local file=$here/data/import_$1.txt
+  mkdir -p "$here/data"
+  if [ ! -s "$file" ] || [ "$gen" -nt "$file" ]; then
+    echo "Generating $1 records into ${file#"$root"/}" >&2
+    "$gen" "$1" > "$file.tmp" && mv "$file.tmp" "$file"
+  fi
+  echo "$file"
+}
+
+# Appends one row of figures to results.tsv and says it on the console.
+record_row() {
+  local n=$1 job=$2 tool=$3 figures=$4 check=$5
+  printf '%s\t%s\t%s\t%s\t%s\n' "$n" "$job" "$tool" "${figures// /$'\t'}" "$check" >> "$results"
+  printf '  %-8s %-3s %-12s %s s (min %s, max %s), %s MiB  %s\n' \
+    "$n" "$job" "$tool" $figures "$check" >&2
+}
+
+# Times devmgr's session for a job, keeping its output file as the expected bytes.
+time_devmgr() {
+  local n=$1 job=$2 count=$3 figures out
+  out=$(job_output "$job")
+  job_answers "$job" > "session_$job.in"
+  if figures=$(measure "$count" 'rm -f dev.out filter.out query.out stat.out' \
+      "LD_PRELOAD='$shim' '$devmgr' < session_$job.in > /dev/null"); then
+    cp "$out" "expect_$job.out" 2>/dev/null || : > "expect_$job.out"
+    record_row "$n" "$job" devmgr "$figures" "-"
+  else
+    record_row "$n" "$job" devmgr "- - - -" FAILED
+  fi
+}
+
+# Times one peer of a job and compares its output with devmgr's.
+time_peer() {
+  local n=$1 job=$2 peer=$3 figures check=same
+  local setup=". '$here/jobs.sh'; peer_setup $job"
+  if ! figures=$(measure "$runs" "$setup" "$(peer_command "$job" "$peer")"); then
+    record_row "$n" "$job" "$peer" "- - - -" FAILED
+    return
+  fi
+  if ! cmp -s "expect_$job.out" "$(job_output "$job")"; then
+    check=MISMATCH
+    mismatches=$((mismatches + 1))
+    echo "*** MISMATCH: job $job at $n records: $peer's $(job_output "$job")" \
+      "differs from devmgr's" >&2
+  fi
+  record_row "$n" "$job" "$peer" "$figures" "$check"
+}
+
+# Every job at one size: devmgr, then (when $3 is 1) every peer and the I/O floor.
+bench_size() {
+  local n=$1 count=$2 with_peers=$3 job peer floor
+  local dir=$here/work/$n
+  mkdir -p "$dir"
+  ln -sf "$(data_file "$n")" "$dir/import.txt"
+  cd "$dir"
+  NAME=$(awk 'NR == 1 { print $2; exit }' import.txt)
+  export NAME
+  echo "$n records:" >&2
+  for job in $BENCH_JOBS; do
+    time_devmgr "$n" "$job" "$count"
+    [ "$with_peers" = 1 ] || continue
+    for peer in $(job_peers "$job"); do time_peer "$n" "$job" "$peer"; done
+  done
+  if [ "$with_peers" = 1 ]; then
+    for floor in $BENCH_FLOORS; do
+      record_row "$n" floor "$floor" "$(measure "$runs" 'rm -f copy.txt' \
+        "$(floor_command "$floor")")" "-"
+    done
+  fi
+  rm -f ./*.out copy.txt dev.prev .time.txt
+  cd "$root"
+}
+
+main() {
+  ensure_tools
+  ensure_build
+  mkdir -p "$here/work"
+  printf 'records\tjob\ttool\tmedian_s\tmin_s\tmax_s\tpeak_mib\tcheck\n' > "$results"
+  local start=$SECONDS n
+  for n in $sizes; do bench_size "$n" "$runs" 1; done
+  if [ "${BENCH_LARGE:-0}" = 1 ]; then bench_size 10000000 "$large_runs" 0; fi
+  BENCH_SECONDS=$((SECONDS - start)) BENCH_RUNS=$runs BENCH_LARGE_RUNS=$large_runs \
+    "$here/report.sh" "$results" > "$here/RESULTS.md"
+  echo "Wrote bench/RESULTS.md in $((SECONDS - start)) s" >&2
+  if [ "$mismatches" -gt 0 ]; then
+    echo "*** $mismatches peer output(s) differ from devmgr's; see bench/RESULTS.md" >&2
+    exit 1
+  fi
+}
+
+main "$@"
