@@ -131,6 +131,11 @@ SessionResult RunBinary(const std::string& dir, std::string_view input) {
     if (std::string_view(*e).rfind("LD_PRELOAD=", 0) != 0) env_strings.emplace_back(*e);
   }
   env_strings.push_back(std::string("LD_PRELOAD=") + NOPAUSE_LIB);
+  // Under AddressSanitizer the preloaded shim comes before the sanitizer's runtime, which
+  // the runtime refuses unless told that the order is intended.
+  if (std::getenv("ASAN_OPTIONS") == nullptr) {
+    env_strings.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
+  }
   std::vector<char*> envp;
   for (std::string& s : env_strings) envp.push_back(s.data());
   envp.push_back(nullptr);
