@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "console/globals.h"
+#include "store/blank_mask.h"
 #include "support/session.h"
 
 namespace {
@@ -17,7 +18,7 @@ std::string Render(const DevList& list) {
   std::string out;
   for (const device& d : list) {
     if (!out.empty()) out += '|';
-    for (Text device::* field : kDeviceFields) {
+    for (Text device::*field : kDeviceFields) {
       if (field != kDeviceFields[0]) out += ',';
       out += (d.*field).view();
     }
@@ -62,6 +63,45 @@ TEST_F(ImportFileTest, TokensAreGroupedBySevensWhateverTheLineLayout) {
   for (const Case& c : cases) EXPECT_EQ(Import(c.bytes), c.records) << c.name;
 }
 
+TEST(BlankMask, MarksExactlyTheSixSeparatorsAmongAllByteValues) {
+  char bytes[256];
+  for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+  for (int block = 0; block < 4; ++block) {
+    const uint64_t mask = BlankMask64(bytes + 64 * block);
+    for (int i = 0; i < 64; ++i) {
+      const int c = 64 * block + i;
+      const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+      EXPECT_EQ((mask >> i) & 1, blank ? 1u : 0u) << "byte " << c;
+    }
+  }
+}
+
+TEST_F(ImportFileTest, TokensAcrossAndAtTheEndsOfBlocks) {
+  // Tokens of every length from 1 to 69 put their ends at many offsets of a 64-byte block;
+  // the seventieth token ends the file without a blank, once at a multiple of 64 bytes.
+  for (std::size_t tail : {std::size_t{0}, std::size_t{1}, std::size_t{5}}) {
+    std::string file;
+    std::vector<std::string> tokens;
+    for (int len = 1; len <= 69; ++len) {
+      tokens.push_back(
+          std::string(static_cast<std::size_t>(len), static_cast<char>('a' + len % 26)));
+      file += tokens.back() + (len % 2 ? " " : "\r\n");
+    }
+    const std::size_t pad = (64 - (file.size() + 6) % 64) % 64 + tail;
+    file += std::string(pad, ' ') + "last42";
+    tokens.push_back("last42");
+    if (tail == 0) {
+      ASSERT_EQ(file.size() % 64, 0u);
+    }
+    std::string expected;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+      expected += (i == 0 ? "" : i % 7 ? "," : "|") + tokens[i];
+    }
+    const std::string records = Import(file);
+    EXPECT_EQ(records, expected) << "tail " << tail;
+  }
+}
+
 TEST_F(ImportFileTest, BytesAreKeptUnchanged) {
   const std::string gbk = Gbk("打印机");
   const std::string bytes = std::string("x\0y", 3) + " " + gbk + " \x01\x7f a,b 0003 2042..5 -1\n";
@@ -72,13 +112,12 @@ TEST_F(ImportFileTest, RecordFileIsRegroupedBySevens) {
   std::string file;
   for (int i = 1; i <= 9; ++i) {
     const std::string n = std::to_string(i);
-    file += n + " C" + n + " N" + n + " H" + n + " D" + n + " " + n + " 2042.1." + n + " P" + n +
-            "\n";
+    file +=
+        n + " C" + n + " N" + n + " H" + n + " D" + n + " " + n + " 2042.1." + n + " P" + n + "\n";
   }
   // Nine lines of eight tokens make ten records and drop the last two tokens; record k
   // starts k - 1 tokens before line k: the second takes line 1's price and line 2's serial.
-  std::string expected =
-      "1,C1,N1,H1,D1,1,2042.1.1|P1,2,C2,N2,H2,D2,2|2042.1.2,P2,3,C3,N3,H3,D3";
+  std::string expected = "1,C1,N1,H1,D1,1,2042.1.1|P1,2,C2,N2,H2,D2,2|2042.1.2,P2,3,C3,N3,H3,D3";
   const std::string records = Import(file);
   EXPECT_EQ(records.substr(0, expected.size()), expected);
   EXPECT_EQ(std::count(records.begin(), records.end(), '|') + 1, 10);

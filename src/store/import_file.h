@@ -4,7 +4,6 @@
 // for its bytes and none per field.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #include "model/device.h"
@@ -21,8 +20,3 @@ enum class ImportResult {
 // The new records' serials are 0 until the list is saved. On kOpenFailed list is unchanged.
 ImportResult AppendImportFile(const std::string& path, DevList& list);
 
-// Cuts bytes[0, size) into tokens and appends every whole run of seven as a record to
-// records; returns the number of records appended.
-// REQUIRES: the bytes lie in a buffer adopted by Texts(), so the fields may refer to them.
-std::size_t AppendRecordsFromBytes(const char* bytes, std::size_t size,
-                                   DevList::Records& records);
