@@ -68,7 +68,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-SessionResult RunInProcess(const std::string& dir, std::string_view input) {
+namespace {
+
+SessionResult RunSession(const std::string& dir, std::string_view input, bool reset) {
   SessionResult result;
   std::string in(input);
   std::size_t pos = 0;
@@ -85,7 +87,7 @@ SessionResult RunInProcess(const std::string& dir, std::string_view input) {
   };
   w.now_ms = [] { return int64_t{0}; };
   w.exit = [](int status) { throw SessionEnded{status}; };
-  ResetGlobals();
+  if (reset) ResetGlobals();
   con::Wire(std::move(w));
   const auto old_dir = std::filesystem::current_path();
   std::filesystem::current_path(dir);
@@ -96,8 +98,18 @@ SessionResult RunInProcess(const std::string& dir, std::string_view input) {
   }
   std::filesystem::current_path(old_dir);
   con::Wire(con::ProcessWiring());
-  ResetGlobals();
+  if (reset) ResetGlobals();
   return result;
+}
+
+}  // namespace
+
+SessionResult RunInProcess(const std::string& dir, std::string_view input) {
+  return RunSession(dir, input, true);
+}
+
+SessionResult RunInProcessKeepingState(const std::string& dir, std::string_view input) {
+  return RunSession(dir, input, false);
 }
 
 std::string NormaliseTimes(std::string output) {
