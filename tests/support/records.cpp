@@ -14,7 +14,7 @@ device RecordOf(std::string_view fields, int serial) {
   return record;
 }
 
-DevList ListOf(std::initializer_list<std::string_view> lines) {
+DevList ListOf(Lines lines) {
   DevList::Records records;
   for (std::string_view line : lines) {
     records.push_back(RecordOf(line, static_cast<int>(records.size() + 1)));
