@@ -70,33 +70,44 @@ TEST_F(RecordSort, OtherOrderNumbersLeaveTheRangeAlone) {
   sort(&none, &none, 1);  // an empty range is fine
 }
 
-// Random purchase times, well-formed and not, sort into an order without inversions,
-// lose no record, and keep ties in their original order.
-TEST_F(RecordSort, MalformedDatesSortSoundly) {
+// Random keys from a small pool, so that many are tied: well-formed and malformed dates,
+// long texts that share long beginnings, GBK bytes. Every order must sort them into a
+// sequence without inversions, lose no record, and keep tied records in their old order.
+TEST_F(RecordSort, RandomKeysSortSoundlyAndStably) {
   std::mt19937 rng(42);
-  const std::string alphabet = "2041.-x";
-  DevList::Records records;
-  for (int i = 0; i < 3000; ++i) {
-    std::string time(rng() % 12, ' ');
-    for (char& c : time) c = alphabet[rng() % alphabet.size()];
-    records.push_back(RecordOf("C a b c 1 " + (time.empty() ? "t" : time) + " 1", i));
+  const std::string alphabet = std::string("20419.-x") + "\xB0\xFF";
+  std::vector<std::string> pool;
+  for (int i = 0; i < 400; ++i) {
+    const std::size_t length = rng() % 4 == 0 ? 20 + rng() % 30 : 1 + rng() % 12;
+    std::string text = rng() % 2 ? "2042.11.1234567" : "";  // shared beginnings
+    while (text.size() < length) text += alphabet[rng() % alphabet.size()];
+    text.resize(length);
+    pool.push_back(text);
   }
-  for (int order : {3, 7}) {
+  DevList::Records records;
+  for (int i = 0; i < 4000; ++i) {
+    const std::string& key = pool[rng() % pool.size()];
+    records.push_back(RecordOf(key + " a b c " + key + " " + key + " " + key, i));
+  }
+  for (int order = 1; order <= 8; ++order) {
+    RecordOrder before;
+    ASSERT_TRUE(FindRecordOrder(order, &before));
     std::vector<device> sorted = records;
     sort(sorted.data(), sorted.data() + sorted.size(), order);
     std::vector<int> serials;
     for (std::size_t i = 0; i < sorted.size(); ++i) {
       serials.push_back(sorted[i].serial);
       if (i == 0) continue;
-      std::string_view a = sorted[i - 1].purchaseTime, b = sorted[i].purchaseTime;
-      if (order == 7) std::swap(a, b);
-      ASSERT_FALSE(CmpTme(b, a)) << order << ": " << a << " after " << b;
-      if (!CmpTme(a, b)) {
-        ASSERT_LT(sorted[i - 1].serial, sorted[i].serial) << "tie moved";
+      const device& a = sorted[i - 1];
+      const device& b = sorted[i];
+      ASSERT_FALSE(before(b, a)) << order << ": " << (a.*before.key).view() << " then "
+                                 << (b.*before.key).view();
+      if (!before(a, b)) {
+        ASSERT_LT(a.serial, b.serial) << order << ": tie moved";
       }
     }
     std::sort(serials.begin(), serials.end());
-    for (int i = 0; i < 3000; ++i) ASSERT_EQ(serials[static_cast<std::size_t>(i)], i);
+    for (int i = 0; i < 4000; ++i) ASSERT_EQ(serials[static_cast<std::size_t>(i)], i);
   }
 }
 

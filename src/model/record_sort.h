@@ -14,6 +14,9 @@ struct RecordOrder {
 
   // True when record a goes strictly before record b.
   bool operator()(const device& a, const device& b) const;
+
+  // The same for two key texts: the one place where the order is defined.
+  bool KeyBefore(std::string_view a, std::string_view b) const;
 };
 
 // The record order numbered order; false when order is not 1 to 8.
