@@ -139,10 +139,18 @@ SessionResult RunBinary(const std::string& dir, std::string_view input) {
   posix_spawn_file_actions_addclose(&actions, from_child[0]);
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   std::vector<std::string> env_strings;
+  std::string asan_options = "ASAN_OPTIONS=verify_asan_link_order=0";
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string_view(*e).rfind("LD_PRELOAD=", 0) != 0) env_strings.emplace_back(*e);
+    const std::string_view var(*e);
+    if (var.rfind("ASAN_OPTIONS=", 0) == 0) {
+      asan_options += ":" + std::string(var.substr(13));
+    } else if (var.rfind("LD_PRELOAD=", 0) != 0) {
+      env_strings.emplace_back(var);
+    }
   }
   env_strings.push_back(std::string("LD_PRELOAD=") + NOPAUSE_LIB);
+  // A sanitized binary wants its runtime first; the shim only replaces the sleeps.
+  env_strings.push_back(asan_options);
   std::vector<char*> envp;
   for (std::string& s : env_strings) envp.push_back(s.data());
   envp.push_back(nullptr);
