@@ -17,9 +17,10 @@ class Select : public ::testing::Test {
 };
 
 TEST_F(Select, QueryByNameAndDepartmentMatchesWholeBytes) {
-  const DevList list = ListOf({"A printer U1 ops 1 2042.1.1 1", "B laserprinter U2 ops 1 2042.1.1 1",
-                               "C Printer U3 lab 1 2042.1.1 1", "D printer U4 lab 1 2042.1.1 1",
-                               "E \xB4\xF2 U5 \xB2\xBF 1 2042.1.1 1"});
+  const DevList list =
+      ListOf({"A printer U1 ops 1 2042.1.1 1", "B laserprinter U2 ops 1 2042.1.1 1",
+              "C Printer U3 lab 1 2042.1.1 1", "D printer U4 lab 1 2042.1.1 1",
+              "E \xB4\xF2 U5 \xB2\xBF 1 2042.1.1 1"});
   EXPECT_EQ(Render(Query(list, QueryMode::kName, "printer")), "1:A 4:D");
   EXPECT_EQ(Render(Query(list, QueryMode::kDepartment, "lab")), "3:C 4:D");
   EXPECT_EQ(Render(Query(list, QueryMode::kDepartment, "printer")), "");
@@ -37,8 +38,9 @@ TEST_F(Select, GlobalSearchTriesTheSerialThenEveryField) {
     const char* found;
   } cases[] = {
       {"3", "1:A 3:C"},  // serial 3 and the quantity 3, record 3 once
-      {"03", "2:B 3:C"},  {"3x", "3:C 4:3x"}, {"abc", "6:F"}, {"0", "6:F"},
-      {"-2", "6:F"},      {"5", "5:E"},       {"7", ""},      {"2042.1.1", "1:A 2:B 3:C 4:3x 5:E 6:F"},
+      {"03", "2:B 3:C"}, {"3x", "3:C 4:3x"}, {"abc", "6:F"}, {"0", "6:F"},
+      {"-2", "6:F"},     {"5", "5:E"},       {"7", ""},
+      {"2042.1.1", "1:A 2:B 3:C 4:3x 5:E 6:F"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Render(Query(list, QueryMode::kGlobal, c.keyword)), c.found) << c.keyword;
