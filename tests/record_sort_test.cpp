@@ -108,6 +108,12 @@ TEST_F(RecordSort, RandomKeysSortSoundlyAndStably) {
     }
     std::sort(serials.begin(), serials.end());
     for (int i = 0; i < 4000; ++i) ASSERT_EQ(serials[static_cast<std::size_t>(i)], i);
+    // The sorted copy the sort menu uses gives the very same sequence.
+    const DevList copy = SortedCopy(DevList(records), order);
+    ASSERT_EQ(copy.size(), sorted.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+      ASSERT_EQ(copy[i].serial, sorted[i].serial) << order << " at " << i;
+    }
   }
 }
 

@@ -30,8 +30,7 @@ void SortDev() {
               txt::kSort7, txt::kSort8});
   const std::string token = ReadChoice("1", "8", txt::kSortBadChoice);
   const long long start = con::NowMs();
-  DevList::Records& records = dev.Mutable();
-  sort(records.data(), records.data() + records.size(), PrefixValue(token));
+  dev = SortedCopy(dev, PrefixValue(token));
   con::Out(txt::kSortTook);
   PutElapsed(start);
   SaveDev("dev.out", dev, "dev");

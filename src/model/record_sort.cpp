@@ -84,16 +84,6 @@ Entry MakeEntry(std::string_view key, uint32_t position, bool by_date) {
   return {p.Bits(), position, complete};
 }
 
-// Puts every record in its place: entries[k].position names the record that goes to k.
-// Gathers into a new array first: its reads are independent of each other, so the
-// memory system overlaps them, where walking the permutation's cycles in place could not.
-void Permute(device* first, const std::vector<Entry>& entries) {
-  std::vector<device> sorted;
-  sorted.reserve(entries.size());
-  for (const Entry& entry : entries) sorted.push_back(first[entry.position]);
-  std::copy(sorted.begin(), sorted.end(), first);
-}
-
 }  // namespace
 
 bool RecordOrder::operator()(const device& a, const device& b) const {
@@ -112,9 +102,12 @@ bool FindRecordOrder(int order, RecordOrder* found) {
   return true;
 }
 
-void sort(device* first, device* last, int order) {
-  RecordOrder before;
-  if (!FindRecordOrder(order, &before)) return;
+namespace {
+
+// The entries of [first, last) sorted by the record order: entry k names the record that
+// goes to place k.
+std::vector<Entry> SortedEntries(const device* first, const device* last,
+                                 const RecordOrder& before) {
   const std::size_t n = static_cast<std::size_t>(last - first);
   std::vector<Entry> entries;
   entries.reserve(n);
@@ -131,5 +124,30 @@ void sort(device* first, device* last, int order) {
     }
     return a.position < b.position;
   });
-  Permute(first, entries);
+  return entries;
+}
+
+// The records of [first, ...) in the order the entries give. Gathering into a new array
+// lets the memory system overlap the reads, where walking the permutation's cycles in
+// place could not.
+std::vector<device> Gather(const device* first, const std::vector<Entry>& entries) {
+  std::vector<device> sorted;
+  sorted.reserve(entries.size());
+  for (const Entry& entry : entries) sorted.push_back(first[entry.position]);
+  return sorted;
+}
+
+}  // namespace
+
+void sort(device* first, device* last, int order) {
+  RecordOrder before;
+  if (!FindRecordOrder(order, &before)) return;
+  const std::vector<device> sorted = Gather(first, SortedEntries(first, last, before));
+  std::copy(sorted.begin(), sorted.end(), first);
+}
+
+DevList SortedCopy(const DevList& list, int order) {
+  RecordOrder before;
+  if (!FindRecordOrder(order, &before)) return list;
+  return DevList(Gather(list.begin(), SortedEntries(list.begin(), list.end(), before)));
 }

@@ -27,3 +27,8 @@ bool FindRecordOrder(int order, RecordOrder* found);
 // Any other order number leaves the range untouched. Serials are not changed.
 // Takes pointers so that argument-dependent lookup never offers std::sort instead.
 void sort(device* first, device* last, int order);
+
+// The records of list in the record order numbered order, as sort would leave them, built
+// straight from list: the data set is shared with the history, so sorting it in place
+// would copy it first. Any other order number gives list unchanged.
+DevList SortedCopy(const DevList& list, int order);
