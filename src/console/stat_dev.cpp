@@ -44,23 +44,8 @@ std::string StatFileBytes(const QuantityTotals& totals) {
 
 void SaveMap(std::string_view file, const QuantityTotals& totals) {
   const long long start = con::NowMs();
-  switch (WriteFileAtomically(std::string(file), StatFileBytes(totals))) {
-    case WriteResult::kOk:
-      con::Out(file);
-      con::Out(txt::kSavedTook);
-      PutElapsed(start);
-      con::Out(file);
-      con::Out(txt::kNowHolds);
-      con::OutNumber(static_cast<long long>(totals.size()));
-      con::Out(txt::kRecordsLine);
-      break;
-    case WriteResult::kOpenFailed:
-      con::Out(txt::kOpenForWriteFailed);
-      break;
-    case WriteResult::kWriteFailed:
-      con::Out(txt::kWriteFailed);
-      break;
-  }
+  const WriteResult result = WriteFileAtomically(std::string(file), StatFileBytes(totals));
+  ReportSave(file, result, start, totals.size());
 }
 
 void StatDev() {
