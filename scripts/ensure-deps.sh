@@ -14,6 +14,10 @@ have_pkg libgtest-dev || need+=(libgtest-dev)
 have_pkg libgmock-dev || need+=(libgmock-dev)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_cmd tmux || need+=(tmux)
+# The benchmark check in the test suite compares devmgr's files with these tools' output.
+have_cmd mawk || need+=(mawk)
+have_cmd gawk || need+=(gawk)
+have_cmd sqlite3 || need+=(sqlite3)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
