@@ -1,3 +1,4 @@
+# shellcheck shell=sh disable=SC2016,SC2034
 # The benchmark's jobs, sourced by bench/run.sh and tests/scripts/bench_check_test.sh.
 #
 # A job is a devmgr session that imports the file and runs one operation with its output

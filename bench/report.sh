@@ -107,10 +107,12 @@ commands() {
 
 mib_of() { awk -v b="$(stat -c %s "$here/data/import_$1.txt")" 'BEGIN { print b / 1048576 }'; }
 
+seconds=${BENCH_SECONDS:-0}
 cat <<EOF
 # devmgr benchmark results
 
-Written by \`make bench\` (bench/run.sh) on $(date -u '+%Y-%m-%d %H:%M UTC'), in $((${BENCH_SECONDS:-0} / 60)) min $((${BENCH_SECONDS:-0} % 60)) s.
+Written by \`make bench\` (bench/run.sh) on $(date -u '+%Y-%m-%d %H:%M UTC'), in
+$((seconds / 60)) min $((seconds % 60)) s.
 Every devmgr session ran with the pause shim build/release/libnopause.so preloaded
 (LD_PRELOAD): the one-second pause after each operation returns at once, so the figures
 hold the work alone. The figures are wall-clock seconds of whole processes.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Timing of whole processes, sourced by bench/run.sh.
 #
 # measure RUNS SETUP COMMAND: runs SETUP (not timed), then COMMAND under /usr/bin/time -v,

@@ -16,7 +16,7 @@ bench=$(realpath "$(dirname "$0")/../../bench")
 source "$bench/jobs.sh"
 export LC_ALL=C PEERS=$bench/peers
 for tool in mawk gawk sqlite3 sort grep iconv cmp; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (make deps installs it)"; exit 1; }
+  command -v "$tool" >/dev/null || { echo "FAIL: no $tool (make deps installs it)"; exit 1; }
 done
 
 tmp=$(mktemp -d)
