@@ -38,7 +38,8 @@ trap cleanup EXIT
 cp "$root/examples/devices.txt" "$work/"
 
 tmux -L "$socket" -f /dev/null new-session -d -x 150 -y 50 -c "$work" \
-  "'$root/scripts/run-devmgr.sh' env LD_PRELOAD='$nopause' '$bin'; echo \"[devmgr ended: \$?]\"; sleep 600"
+  "'$root/scripts/run-devmgr.sh' env LD_PRELOAD='$nopause' ASAN_OPTIONS='${ASAN_OPTIONS:-}' \
+  '$bin'; echo \"[devmgr ended: \$?]\"; sleep 600"
 
 # The whole pane, scrollback included, wrapped lines joined.
 screen() { tmux -L "$socket" capture-pane -p -J -S - -t 0; }
