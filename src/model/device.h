@@ -22,6 +22,8 @@ struct device {
   Text price;
 };
 
+static_assert(sizeof(device) <= 64, "a record stays within one cache line");
+
 // The seven text fields in column order, for code that walks them all.
 inline constexpr Text device::* kDeviceFields[7] = {
     &device::code,     &device::name,         &device::holder, &device::department,
