@@ -55,6 +55,9 @@ class DevList {
   // Sets every serial to the record's position, 1 to n, copying only when needed.
   void Renumber();
 
+  // True when every serial already is the record's position.
+  bool IsNumbered() const;
+
   // True when both lists share the same storage (tests of the sharing).
   bool SharesWith(const DevList& other) const { return records_ == other.records_; }
 
