@@ -18,6 +18,16 @@ have_cmd tmux || need+=(tmux)
 have_cmd mawk || need+=(mawk)
 have_cmd gawk || need+=(gawk)
 have_cmd sqlite3 || need+=(sqlite3)
+# luit 2 shows devmgr's GBK in a UTF-8 terminal (make run). It replaces the old luit of
+# x11-utils < 7.7+6 by removing that package, so there it is left to the user.
+if ! have_pkg luit; then
+  x11=$(dpkg-query -W -f='${Version}' x11-utils 2>/dev/null || true)
+  if [ -n "$x11" ] && have_pkg x11-utils && dpkg --compare-versions "$x11" lt 7.7+6; then
+    echo "note: to read devmgr in a UTF-8 terminal, run: sudo apt-get install luit" >&2
+  else
+    need+=(luit)
+  fi
+fi
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
