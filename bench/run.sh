@@ -71,18 +71,34 @@ record_row() {
     "$n" "$job" "$tool" $figures "$check" >&2
 }
 
-# Times devmgr's session for a job, keeping its output file as the expected bytes.
-time_devmgr() {
-  local n=$1 job=$2 count=$3 figures out
-  out=$(job_output "$job")
-  job_answers "$job" > "session_$job.in"
-  if figures=$(measure "$count" 'rm -f dev.out filter.out query.out stat.out' \
-      "LD_PRELOAD='$shim' '$devmgr' < session_$job.in > /dev/null"); then
-    cp "$out" "expect_$job.out" 2>/dev/null || : > "expect_$job.out"
-    record_row "$n" "$job" devmgr "$figures" "-"
-  else
-    record_row "$n" "$job" devmgr "- - - -" FAILED
-  fi
+# Times devmgr's sessions for every job round-robin, one run of each job in turn after a
+# warm-up round, so that a slow spell of the shared machine hits every job alike and the
+# differences to the import-only session stay fair. Keeps each job's last output file as
+# the bytes that the peers must match.
+time_devmgr_jobs() {
+  local n=$1 count=$2 job i once
+  local -A times=() failed=()
+  for job in $BENCH_JOBS; do job_answers "$job" > "session_$job.in"; done
+  for ((i = 0; i <= count; i++)); do
+    for job in $BENCH_JOBS; do
+      [ -z "${failed[$job]:-}" ] || continue
+      if ! once=$(time_once 'rm -f dev.out filter.out query.out stat.out' \
+          "LD_PRELOAD='$shim' '$devmgr' < session_$job.in > /dev/null"); then
+        failed[$job]=1
+        continue
+      fi
+      ((i > 0)) && times[$job]+="$once"$'\n'
+      ((i < count)) || cp "$(job_output "$job")" "expect_$job.out" 2>/dev/null ||
+        : > "expect_$job.out"
+    done
+  done
+  for job in $BENCH_JOBS; do
+    if [ -n "${failed[$job]:-}" ]; then
+      record_row "$n" "$job" devmgr "- - - -" FAILED
+    else
+      record_row "$n" "$job" devmgr "$(printf '%s' "${times[$job]}" | summarize)" "-"
+    fi
+  done
 }
 
 # Times one peer of a job and compares its output with devmgr's.
@@ -112,12 +128,11 @@ bench_size() {
   NAME=$(awk 'NR == 1 { print $2; exit }' import.txt)
   export NAME
   echo "$n records:" >&2
-  for job in $BENCH_JOBS; do
-    time_devmgr "$n" "$job" "$count"
-    [ "$with_peers" = 1 ] || continue
-    for peer in $(job_peers "$job"); do time_peer "$n" "$job" "$peer"; done
-  done
+  time_devmgr_jobs "$n" "$count"
   if [ "$with_peers" = 1 ]; then
+    for job in $BENCH_JOBS; do
+      for peer in $(job_peers "$job"); do time_peer "$n" "$job" "$peer"; done
+    done
     for floor in $BENCH_FLOORS; do
       record_row "$n" floor "$floor" "$(measure "$runs" 'rm -f copy.txt' \
         "$(floor_command "$floor")")" "-"
