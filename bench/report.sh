@@ -3,7 +3,8 @@
 # figures: the machine, the method, per size a summary of devmgr against the fastest peer
 # and every figure, the growth to 10^7 records when measured, and the exact commands.
 #
-# Usage: report.sh results.tsv   (BENCH_RUNS, BENCH_LARGE_RUNS, BENCH_SECONDS from run.sh)
+# Usage: report.sh results.tsv
+# (BENCH_RUNS, BENCH_LARGE_RUNS, BENCH_SECONDS and BENCH_LOAD come from run.sh)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +20,8 @@ machine() {
   echo "- cores (nproc): $(nproc); CPU: $cpu$(lscpu | awk -F': *' \
     '/^Hypervisor vendor/ { printf ", virtual machine (%s)", $2 }')"
   echo "- memory: $mem; disk holding bench/: $disk"
+  echo "- load average (1, 5, 15 min): ${BENCH_LOAD:-not recorded}. The machine is shared" \
+    "with other work, which shows in the spread of the runs."
   echo "- kernel: $(uname -sr); $(sort --version | head -1); mawk $(mawk -W version 2>&1 |
     head -1 | awk '{ print $2 }'); $(gawk --version | head -1 | cut -d, -f1);" \
     "sqlite3 $(sqlite3 --version | cut -d' ' -f1); $(grep --version | head -1)"

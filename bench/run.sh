@@ -147,10 +147,12 @@ main() {
   ensure_build
   mkdir -p "$here/work"
   printf 'records\tjob\ttool\tmedian_s\tmin_s\tmax_s\tpeak_mib\tcheck\n' > "$results"
-  local start=$SECONDS n
+  local start=$SECONDS n load_start
+  load_start=$(cut -d' ' -f1-3 /proc/loadavg)
   for n in $sizes; do bench_size "$n" "$runs" 1; done
   if [ "${BENCH_LARGE:-0}" = 1 ]; then bench_size 10000000 "$large_runs" 0; fi
   BENCH_SECONDS=$((SECONDS - start)) BENCH_RUNS=$runs BENCH_LARGE_RUNS=$large_runs \
+    BENCH_LOAD="$load_start at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end" \
     "$here/report.sh" "$results" > "$here/RESULTS.md"
   echo "Wrote bench/RESULTS.md in $((SECONDS - start)) s" >&2
   if [ "$mismatches" -gt 0 ]; then
