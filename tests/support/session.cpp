@@ -128,9 +128,16 @@ SessionResult RunBinary(const std::string& dir, std::string_view input) {
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   std::vector<std::string> env_strings;
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string_view(*e).rfind("LD_PRELOAD=", 0) != 0) env_strings.emplace_back(*e);
+    std::string_view var(*e);
+    if (var.rfind("LD_PRELOAD=", 0) != 0 && var.rfind("ASAN_OPTIONS=", 0) != 0) {
+      env_strings.emplace_back(var);
+    }
   }
   env_strings.push_back(std::string("LD_PRELOAD=") + NOPAUSE_LIB);
+  // Under AddressSanitizer the shim is loaded before the sanitizer runtime, which is fine.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  env_strings.push_back(std::string("ASAN_OPTIONS=verify_asan_link_order=0") +
+                        (asan != nullptr ? std::string(":") + asan : ""));
   std::vector<char*> envp;
   for (std::string& s : env_strings) envp.push_back(s.data());
   envp.push_back(nullptr);
