@@ -1,8 +1,21 @@
+// Undo: back to the data set before the last change. Undo is a change itself, so a second
+// undo takes back the first.
+#include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "console/rows.h"
+#include "console/texts_gbk.h"
 
-// Not built yet: runs the epilogue only.
+// dev always equals the newest snapshot, so the state before the last change is the older
+// one; with a single snapshot it is the empty start, with none there was no change.
 void UndoDev() {
   con::Out("\n");
+  if (backup.size() == History::kDepth) {
+    dev.swap(backup.oldest());
+  } else if (backup.size() == 1) {
+    dev.clear();
+  }
+  con::Out(txt::kUndone);
+  SaveDev("dev.out", dev, "dev");
   ReturnMenu();
 }

@@ -1,0 +1,130 @@
+#include "store/import_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <memory>
+
+#include "store/blank_mask.h"
+
+namespace {
+
+bool IsBlank(char c) { return IsBlankByte(static_cast<unsigned char>(c)); }
+
+// Blank bytes kept after the content, so that the scan may read whole 64-byte blocks.
+constexpr std::size_t kPadding = 64;
+
+// A file's whole content, read to its end.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+};
+
+// Opens path for reading; -1 when it is missing, unreadable or a directory. Opening
+// without blocking keeps a FIFO without a writer from hanging the session.
+int OpenForReading(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+// Reads fd to its end into one buffer, growing it when the file turns out longer than
+// its size said (it may change while it is read). False on a read error. The buffer
+// keeps room for the padding after the content.
+bool ReadToEnd(int fd, FileBytes& out) {
+  struct stat st;
+  std::size_t capacity = ::fstat(fd, &st) == 0 && st.st_size > 0
+                             ? static_cast<std::size_t>(st.st_size) + kPadding
+                             : std::size_t{1} << 16;
+  out.data = std::make_unique_for_overwrite<char[]>(capacity);
+  for (;;) {
+    if (capacity - out.size < kPadding) {
+      auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::copy(out.data.get(), out.data.get() + out.size, bigger.get());
+      out.data = std::move(bigger);
+      capacity *= 2;
+    }
+    ssize_t n = ::read(fd, out.data.get() + out.size, capacity - out.size);
+    if (n == 0) return true;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    out.size += static_cast<std::size_t>(n);
+  }
+}
+
+// A guess at the number of records in the bytes, from the tokens of their first part,
+// so that the record vector is reserved once instead of growing a dozen times.
+std::size_t EstimateRecords(const char* bytes, std::size_t size) {
+  const std::size_t sample = std::min<std::size_t>(size, 1 << 16);
+  std::size_t tokens = 0;
+  for (std::size_t i = 0; i < sample; ++i) {
+    if (!IsBlank(bytes[i]) && (i == 0 || IsBlank(bytes[i - 1]))) ++tokens;
+  }
+  if (tokens == 0) return 0;
+  const double per_byte = static_cast<double>(tokens) / static_cast<double>(sample);
+  return static_cast<std::size_t>(per_byte * static_cast<double>(size) / 7 * 1.05) + 1;
+}
+
+// Collects tokens into records: every seventh token completes one and appends it.
+struct RecordCutter {
+  DevList::Records& records;
+  device record;
+  int field = 0;
+
+  void Token(const char* begin, const char* end) {
+    record.*kDeviceFields[field] = TextStore::Slice(begin, static_cast<std::size_t>(end - begin));
+    if (++field == 7) {
+      records.push_back(record);
+      field = 0;
+    }
+  }
+};
+
+// Cuts bytes[0, size) into tokens and appends every whole run of seven as a record.
+// Works 64 bytes at a time: a token starts and ends where the blank mask changes.
+// REQUIRES: the bytes lie in a buffer adopted by Texts(), followed by kPadding blanks.
+void AppendRecords(const char* bytes, std::size_t size, DevList::Records& records) {
+  records.reserve(records.size() + EstimateRecords(bytes, size));
+  RecordCutter cutter{records, {}, 0};
+  const char* token = nullptr;  // start of the token being read, if any
+  uint64_t before = 1;          // bit 0: whether the byte before the block is blank
+  for (std::size_t base = 0; base <= size; base += 64) {
+    const uint64_t blank = BlankMask64(bytes + base);
+    for (uint64_t edges = blank ^ ((blank << 1) | before); edges != 0; edges &= edges - 1) {
+      const char* at = bytes + base + std::countr_zero(edges);
+      if (token == nullptr) {
+        token = at;
+      } else {
+        cutter.Token(token, at);
+        token = nullptr;
+      }
+    }
+    before = blank >> 63;
+  }
+}
+
+}  // namespace
+
+ImportResult AppendImportFile(const std::string& path, DevList& list) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return ImportResult::kOpenFailed;
+  FileBytes file;
+  const bool read = ReadToEnd(fd, file);
+  ::close(fd);
+  if (!read) return ImportResult::kOpenFailed;
+  if (file.size == 0) return ImportResult::kOk;
+  std::fill_n(file.data.get() + file.size, kPadding, ' ');
+  const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
+  AppendRecords(bytes, file.size, list.Mutable());
+  return ImportResult::kOk;
+}

@@ -1,0 +1,144 @@
+// Record entry through the menu: imports of every layout, a file that cannot be opened,
+// one record typed in, and a large generated file; dev.out is checked after each.
+#include <gtest/gtest.h>
+
+#include "support/session.h"
+#include "support/transcript.h"
+
+namespace {
+
+using namespace transcript;
+
+const std::string kAskFile = Gbk("请输入文件名:");
+const std::string kReadDone = Gbk("读取完成, 耗时 0 毫秒\n");
+const std::string kOpenFailed = Gbk("读取文件打开失败\n");
+
+// The transcript of one successful import through the menu that leaves n records.
+std::string Imported(std::size_t n) { return kImportMenu + kAskFile + kReadDone + Saved(n); }
+
+TEST(ImportDev, FileLayoutsThroughTheMenu) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string dev_out;
+    std::size_t count;
+  } cases[] = {
+      {"15 tokens", Fields("A") + "\n" + Fields("B") + " X\n", RecordFile({"A", "B"}), 2},
+      {"one record over two lines", "A nA hA\r\ndA 1 2042.1.1 1A\r\n", RecordFile({"A"}), 1},
+      {"two records on one line", Fields("A") + " " + Fields("B"), RecordFile({"A", "B"}), 2},
+      {"empty file", "", "", 0},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteFile(dir.File("in.txt"), c.file);
+    SessionResult r = RunInProcess(dir.path(), "1\n1\nin.txt\n0\n");
+    EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(c.count) + kBackToMenu)) << c.name;
+    EXPECT_EQ(ReadFile(dir.File("dev.out")), c.dev_out) << c.name;
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.pauses, 1);
+  }
+}
+
+TEST(ImportDev, SameFileTwiceAppendsItTwiceBehindTheOldRecords) {
+  TempDir dir;
+  WriteFile(dir.File("in.txt"), ImportFile({"A", "B"}));
+  SessionResult r = RunInProcess(dir.path(), "1 1 in.txt 1 1 in.txt 2 0");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(2) + kBackToMenu + Imported(4) +
+                                 kBackToMenu + "\n" + Listing({"A", "B", "A", "B"}) +
+                                 kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), RecordFile({"A", "B", "A", "B"}));
+}
+
+TEST(ImportDev, RecordFileIsRegroupedBySevens) {
+  TempDir dir;
+  WriteFile(dir.File("dev.out"), RecordFile({"A", "B"}));
+  SessionResult r = RunInProcess(dir.path(), "1\n1\ndev.out\n0\n");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(2) + kBackToMenu));
+  // Sixteen tokens: the serial column shifts every field, the last two tokens are dropped.
+  EXPECT_EQ(ReadFile(dir.File("dev.out")),
+            "1 1 A nA hA dA 1 2042.1.1\n"
+            "2 1A 2 B nB hB dB 1\n");
+}
+
+TEST(ImportDev, FileThatCannotBeOpenedCostsNoData) {
+  TempDir dir;
+  WriteFile(dir.File("in.txt"), ImportFile({"A", "B"}));
+  // The failed imports take no snapshot: the undo after them empties the data set, as
+  // after the first change, instead of restoring A and B.
+  SessionResult r = RunBinary(dir.path(), "1\n1\nin.txt\n1\n1\nnope.txt\n1\n1\n.\n2\n7\n0\n");
+  const std::string failed = kImportMenu + kAskFile + kOpenFailed + kBackToMenu;
+  EXPECT_EQ(Utf8(r.output),
+            Utf8(kMainMenu + Imported(2) + kBackToMenu + failed + failed + "\n" +
+                 Listing({"A", "B"}) + kBackToMenu + "\n" + Gbk("已撤销上次操作\n") + Saved(0) +
+                 kBackToMenu));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), "");
+}
+
+TEST(ImportDev, FailedImportLeavesDevOutAlone) {
+  TempDir dir;
+  WriteFile(dir.File("dev.out"), "left by an earlier run\n");
+  SessionResult r = RunInProcess(dir.path(), "1\n1\nnope.txt\n0\n");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + kImportMenu + kAskFile + kOpenFailed + kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), "left by an earlier run\n");
+}
+
+TEST(ImportDev, TypedRecordTakesTokensTypedAhead) {
+  TempDir dir;
+  SessionResult r = RunInProcess(dir.path(), "1\n3 x 2\nC N H D many 2042.1.1 cheap\n2\n0\n");
+  const std::string prompts = Gbk(
+      "请输入设备编号:请输入设备名称:请输入领用人  :请输入所属部门:请输入数量:请输入购买时间:"
+      "请输入价格:");
+  const std::string listing =
+      Gbk("已存储信息如下:\n序列号\t 设备编号\t 设备名称\t 领用人  \t 所属部门\t 数量\t "
+          "购买时间\t 价格\t\n") +
+      "1\t C\t N\t H\t D\t many\t 2042.1.1\t cheap\t\n";
+  const std::string bad = Gbk("输入有误!\n->请选择操作:");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + kImportMenu + bad + bad + prompts + Saved(1) +
+                                 kBackToMenu + "\n" + listing + kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), "1 C N H D many 2042.1.1 cheap\n");
+}
+
+TEST(ImportDev, TypedRecordFollowsTheImportedOnes) {
+  TempDir dir;
+  WriteFile(dir.File("in.txt"), ImportFile({"A", "B", "C", "D", "E"}));
+  SessionResult r = RunInProcess(dir.path(), "1 1 in.txt 1 2 F\nnF\nhF dF 1 2042.1.1 1F 0");
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), RecordFile({"A", "B", "C", "D", "E", "F"}));
+  EXPECT_EQ(r.output.substr(r.output.size() - Saved(6).size() - kBackToMenu.size()),
+            Saved(6) + kBackToMenu);
+}
+
+TEST(ImportDev, EndOfInputAtAPromptEndsTheSession) {
+  TempDir dir;
+  for (const char* input : {"1\n", "1\n1\n", "1\n2\nC N H\n"}) {
+    SessionResult r = RunInProcess(dir.path(), input);
+    EXPECT_EQ(r.status, 0) << input;
+    EXPECT_EQ(r.output.back(), '\n') << input;
+    EXPECT_EQ(ReadFile(dir.File("dev.out")), "<missing>") << input;
+  }
+}
+
+TEST(ImportDev, GeneratedFileArrivesWholeAndInOrder) {
+  TempDir dir;
+  std::string file;
+  std::string dev_out;
+  const char* gaps[] = {" ", "\t", "\r\n", "\n\n", "  \v"};
+  for (int i = 1; i <= 4000; ++i) {
+    const std::string n = std::to_string(i);
+    const std::string fields[7] = {"D" + n, "dev" + std::to_string(i % 37), "U" + n, "ops",
+                                   std::to_string(i % 9), "2042.1." + std::to_string(i % 28 + 1),
+                                   std::to_string(i * 3)};
+    dev_out += n;
+    for (int f = 0; f < 7; ++f) {
+      file += fields[f] + gaps[(i + f) % 5];
+      dev_out += " " + fields[f];
+    }
+    dev_out += "\n";
+  }
+  WriteFile(dir.File("big.txt"), file);
+  SessionResult r = RunBinary(dir.path(), "1\n1\nbig.txt\n0\n");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(4000) + kBackToMenu));
+  EXPECT_TRUE(ReadFile(dir.File("dev.out")) == dev_out) << "dev.out holds the file's records";
+}
+
+}  // namespace
