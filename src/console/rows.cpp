@@ -56,15 +56,19 @@ void PutElapsed(long long start_ms) {
 void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   const long long start = con::NowMs();
   const bool data_set = tag == "dev";
-  if (data_set) {
-    // dev is replaced by list below; letting go of it first spares renumbering a copy.
-    dev.clear();
-    list.Renumber();
-    backup.Add(list);
-  }
   const std::size_t count = list.size();
-  const WriteResult result = WriteRecordFile(std::string(file), list);
-  if (data_set) dev = std::move(list);
+  WriteResult result;
+  if (data_set) {
+    // dev is replaced by list; letting go of it first spares renumbering a copy. The
+    // history takes the list once numbered, which no one can tell from before: a
+    // snapshot's serials are never shown, only renumbered again when it comes back.
+    dev.clear();
+    result = WriteRecordFileRenumbering(std::string(file), list);
+    backup.Add(list);
+    dev = std::move(list);
+  } else {
+    result = WriteRecordFile(std::string(file), list);
+  }
   switch (result) {
     case WriteResult::kOk:
       con::Out(file);

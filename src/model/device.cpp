@@ -14,13 +14,15 @@ DevList::Records& DevList::Mutable() {
   return *records_;
 }
 
-void DevList::Renumber() {
-  const std::size_t n = size();
-  std::size_t first_wrong = 0;
-  while (first_wrong < n && (*records_)[first_wrong].serial == static_cast<int>(first_wrong + 1)) {
-    ++first_wrong;
+bool DevList::IsNumbered() const {
+  for (std::size_t i = 0; i < size(); ++i) {
+    if ((*records_)[i].serial != static_cast<int>(i + 1)) return false;
   }
-  if (first_wrong == n) return;
+  return true;
+}
+
+void DevList::Renumber() {
+  if (IsNumbered()) return;
   Records& records = Mutable();
-  for (std::size_t i = first_wrong; i < n; ++i) records[i].serial = static_cast<int>(i + 1);
+  for (std::size_t i = 0; i < records.size(); ++i) records[i].serial = static_cast<int>(i + 1);
 }

@@ -22,6 +22,8 @@ struct device {
   Text price;
 };
 
+static_assert(sizeof(device) <= 64, "a record stays within one cache line");
+
 // The seven text fields in column order, for code that walks them all.
 inline constexpr Text device::* kDeviceFields[7] = {
     &device::code,     &device::name,         &device::holder, &device::department,
@@ -52,6 +54,9 @@ class DevList {
 
   // Sets every serial to the record's position, 1 to n, copying only when needed.
   void Renumber();
+
+  // True when every serial already is the record's position.
+  bool IsNumbered() const;
 
   // True when both lists share the same storage (tests of the sharing).
   bool SharesWith(const DevList& other) const { return records_ == other.records_; }

@@ -78,11 +78,12 @@ std::size_t EstimateRecords(const char* bytes, std::size_t size) {
 // Collects tokens into records: every seventh token completes one and appends it.
 struct RecordCutter {
   DevList::Records& records;
+  TextStore& store;
   device record;
   int field = 0;
 
   void Token(const char* begin, const char* end) {
-    record.*kDeviceFields[field] = TextStore::Slice(begin, static_cast<std::size_t>(end - begin));
+    record.*kDeviceFields[field] = store.Slice(begin, static_cast<std::size_t>(end - begin));
     if (++field == 7) {
       records.push_back(record);
       field = 0;
@@ -95,7 +96,7 @@ struct RecordCutter {
 // REQUIRES: the bytes lie in a buffer adopted by Texts(), followed by kPadding blanks.
 void AppendRecords(const char* bytes, std::size_t size, DevList::Records& records) {
   records.reserve(records.size() + EstimateRecords(bytes, size));
-  RecordCutter cutter{records, {}, 0};
+  RecordCutter cutter{records, Texts(), {}, 0};
   const char* token = nullptr;  // start of the token being read, if any
   uint64_t before = 1;          // bit 0: whether the byte before the block is blank
   for (std::size_t base = 0; base <= size; base += 64) {
