@@ -41,13 +41,15 @@ std::string Listing(const TempDir& dir) {
   return out;
 }
 
-TEST(FaultFiles, ImportFileMissingOrADirectoryCostsNothing) {
+// A device never ends (/dev/zero) or is no file of records (/dev/null is refused too).
+TEST(FaultFiles, ImportFileMissingADirectoryOrADeviceCostsNothing) {
   TempDir dir;
   WriteFile(dir.File("in.txt"), kRecords);
   std::filesystem::create_directory(dir.File("sub"));
-  SessionResult r = RunBinary(dir.path(), "1 1 in.txt 1 1 missing.txt 1 1 sub 1 1 . 2 0");
+  SessionResult r = RunBinary(
+      dir.path(), "1 1 in.txt 1 1 missing.txt 1 1 sub 1 1 . 1 1 /dev/zero 1 1 /dev/null 2 0");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Count(r.output, kCannotRead), 3u) << Utf8(r.output);
+  EXPECT_EQ(Count(r.output, kCannotRead), 5u) << Utf8(r.output);
   EXPECT_NE(r.output.find(kListing), std::string::npos) << "the data set is whole";
   const std::size_t second = kRecords.find('\n') + 1;
   EXPECT_EQ(ReadFile(dir.File("dev.out")),

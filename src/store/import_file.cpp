@@ -24,13 +24,14 @@ struct FileBytes {
   std::size_t size = 0;
 };
 
-// Opens path for reading; -1 when it is missing, unreadable or a directory. Opening
-// without blocking keeps a FIFO without a writer from hanging the session.
+// Opens path for reading; -1 when it is missing, unreadable, a directory or a device.
+// A device such as /dev/zero never ends and would eat all memory. Opening without
+// blocking keeps a FIFO without a writer from hanging the session.
 int OpenForReading(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
     ::close(fd);
     return -1;
   }

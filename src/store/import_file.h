@@ -11,7 +11,7 @@
 // How reading an import file ended.
 enum class ImportResult {
   kOk,
-  kOpenFailed,  // missing, unreadable, a directory, or a read error before the end
+  kOpenFailed,  // missing, unreadable, a directory or device, or a read error before the end
 };
 
 // Appends one record for every whole run of seven tokens in the file at path to the end
