@@ -50,6 +50,7 @@ WriteResult AtomicFileWriter::Open(const std::string& target) {
   buffer_.clear();
   buffer_.reserve(kBlock + 4096);
   failed_ = false;
+  written_ = synced_ = 0;
   return WriteResult::kOk;
 }
 
@@ -70,8 +71,16 @@ void AtomicFileWriter::FlushBuffer() {
     }
     p += n;
     left -= static_cast<std::size_t>(n);
+    written_ += static_cast<std::size_t>(n);
   }
   buffer_.clear();
+  // Start writing back what is written so far, so that the final fsync of a large file
+  // waits for the last stretch only.
+  if (!failed_ && written_ - synced_ >= kWritebackChunk) {
+    ::sync_file_range(fd_, static_cast<off_t>(synced_), static_cast<off_t>(written_ - synced_),
+                      SYNC_FILE_RANGE_WRITE);
+    synced_ = written_;
+  }
 }
 
 WriteResult AtomicFileWriter::Commit() {

@@ -39,6 +39,7 @@ class AtomicFileWriter {
 
  private:
   static constexpr std::size_t kBlock = 1 << 20;
+  static constexpr std::size_t kWritebackChunk = 8 << 20;
 
   void FlushBuffer();
   void Discard();
@@ -48,6 +49,8 @@ class AtomicFileWriter {
   std::string buffer_;
   int fd_ = -1;
   bool failed_ = false;
+  std::size_t written_ = 0;  // bytes written to the temporary file
+  std::size_t synced_ = 0;   // bytes whose write-back has been started
 };
 
 // Writes bytes as the whole new content of target.
