@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/session.h"
-#include "support/transcript.h"
+#include "support/dialogue.h"
 
 namespace {
 

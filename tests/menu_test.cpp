@@ -2,23 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "support/session.h"
+#include "support/transcript.h"
 
 namespace {
 
-const std::string kMenu = Gbk(
-    "\n*********************\n"
-    "*  设备管理系统     *\n"
-    "*  0-退出系统       *\n"
-    "*  1-信息录入       *\n"
-    "*  2-信息浏览       *\n"
-    "*  3-信息查询       *\n"
-    "*  4-删除设备       *\n"
-    "*  5-信息排序       *\n"
-    "*  6-信息筛选       *\n"
-    "*  7-撤销操作       *\n"
-    "*  8-数量统计       *\n"
-    "*********************\n"
-    "->请选择操作:");
+const std::string kMenu = MainMenu();
 const std::string kBad = Gbk("输入有误!\n->请选择操作:");
 
 TEST(Menu, ChoiceZeroEndsWithStatusZeroAndTouchesNoFile) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/session.h"
-#include "support/transcript.h"
+#include "support/dialogue.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "console/results.h"
 #include "console/rows.h"
 #include "console/texts_gbk.h"
 #include "model/orders.h"
@@ -49,11 +50,7 @@ void DeleteBySerial() {
 // Deletes by serial or all, then saves; every run adds one snapshot, even a no-op.
 void DeletDev() {
   con::Out("\n");
-  con::Out(txt::kSubFrame);
-  con::Out(txt::kDelete1);
-  con::Out(txt::kDelete2);
-  con::Out(txt::kSubFrame);
-  con::Out(txt::kChoicePrompt);
+  PutSubMenu({txt::kDelete1, txt::kDelete2});
   if (ReadChoice("1", "2", txt::kBadChoice) == "1") {
     DeleteBySerial();
   } else {

@@ -4,6 +4,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "console/results.h"
 #include "console/rows.h"
 #include "console/texts_gbk.h"
 #include "store/import_file.h"
@@ -44,11 +45,7 @@ void TypeOneRecord() {
 // saved and the session goes on.
 void ImportDev() {
   con::Out("\n");
-  con::Out(txt::kSubFrame);
-  con::Out(txt::kImport1);
-  con::Out(txt::kImport2);
-  con::Out(txt::kSubFrame);
-  con::Out(txt::kChoicePrompt);
+  PutSubMenu({txt::kImport1, txt::kImport2});
   if (ReadChoice("1", "2", txt::kBadChoice) == "1") {
     if (!ImportFromFile()) return ReturnMenu();
   } else {

@@ -69,11 +69,16 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   } else {
     result = WriteRecordFile(std::string(file), list);
   }
+  ReportSave(file, result, start, count);
+}
+
+void ReportSave(std::string_view file, WriteResult result, long long start_ms,
+                std::size_t count) {
   switch (result) {
     case WriteResult::kOk:
       con::Out(file);
       con::Out(txt::kSavedTook);
-      PutElapsed(start);
+      PutElapsed(start_ms);
       con::Out(file);
       con::Out(txt::kNowHolds);
       con::OutNumber(static_cast<long long>(count));

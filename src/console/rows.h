@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "model/device.h"
+#include "store/file_writer.h"
 
 // Prints the header row: the eight labels, each followed by a tab and a blank, the last
 // by a tab and a line feed.
@@ -23,3 +24,8 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag);
 
 // Prints the elapsed-time tail: the milliseconds since start and " 毫秒\n".
 void PutElapsed(long long start_ms);
+
+// Reports how saving count entries to file went: on success the file name with the time
+// taken since start_ms and the file name with the count; otherwise the failure's message.
+void ReportSave(std::string_view file, WriteResult result, long long start_ms,
+                std::size_t count);

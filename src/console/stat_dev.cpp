@@ -1,8 +1,65 @@
+#include <string>
+
+#include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "console/results.h"
+#include "console/rows.h"
+#include "console/stat_dev.h"
+#include "console/texts_gbk.h"
+#include "model/orders.h"
+#include "store/file_writer.h"
+#include "store/record_file.h"
 
-// Not built yet: runs the epilogue only.
+namespace {
+
+// Prints the totals as a table: the header line, then name, two tabs, total per line.
+void PutTotals(const QuantityTotals& totals) {
+  std::string table(txt::kStatHeader);
+  for (const auto& [name, total] : totals) {
+    table.append(name);
+    table.append("\t\t");
+    AppendDecimal(table, total);
+    table.append("\n");
+    if (table.size() >= (1 << 16)) {
+      con::Out(table);
+      table.clear();
+    }
+  }
+  con::Out(table);
+}
+
+}  // namespace
+
+std::string StatFileBytes(const QuantityTotals& totals) {
+  std::string bytes;
+  for (const auto& [name, total] : totals) {
+    bytes.append(name);
+    bytes.push_back(' ');
+    AppendDecimal(bytes, total);
+    bytes.push_back('\n');
+  }
+  return bytes;
+}
+
+void SaveMap(std::string_view file, const QuantityTotals& totals) {
+  const long long start = con::NowMs();
+  const WriteResult result = WriteFileAtomically(std::string(file), StatFileBytes(totals));
+  ReportSave(file, result, start, totals.size());
+}
+
 void StatDev() {
-  con::Out("\n");
+  const long long start = con::NowMs();
+  stat.clear();
+  AddQuantities(dev, stat);
+  con::Out(txt::kStatTook);
+  PutElapsed(start);
+  PutOutputMenu();
+  con::Out(txt::kChoicePrompt);
+  if (PrefixValue(ReadChoice("1", "2", txt::kBadChoice)) == 1) {
+    PutTotals(stat);
+  } else {
+    SaveMap("stat.out", stat);
+  }
   ReturnMenu();
 }

@@ -68,7 +68,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-SessionResult RunInProcess(const std::string& dir, std::string_view input) {
+namespace {
+
+SessionResult RunSession(const std::string& dir, std::string_view input, bool reset) {
   SessionResult result;
   std::string in(input);
   std::size_t pos = 0;
@@ -85,7 +87,7 @@ SessionResult RunInProcess(const std::string& dir, std::string_view input) {
   };
   w.now_ms = [] { return int64_t{0}; };
   w.exit = [](int status) { throw SessionEnded{status}; };
-  ResetGlobals();
+  if (reset) ResetGlobals();
   con::Wire(std::move(w));
   const auto old_dir = std::filesystem::current_path();
   std::filesystem::current_path(dir);
@@ -96,8 +98,18 @@ SessionResult RunInProcess(const std::string& dir, std::string_view input) {
   }
   std::filesystem::current_path(old_dir);
   con::Wire(con::ProcessWiring());
-  ResetGlobals();
+  if (reset) ResetGlobals();
   return result;
+}
+
+}  // namespace
+
+SessionResult RunInProcess(const std::string& dir, std::string_view input) {
+  return RunSession(dir, input, true);
+}
+
+SessionResult RunInProcessKeepingState(const std::string& dir, std::string_view input) {
+  return RunSession(dir, input, false);
 }
 
 std::string NormaliseTimes(std::string output) {
@@ -127,17 +139,18 @@ SessionResult RunBinary(const std::string& dir, std::string_view input) {
   posix_spawn_file_actions_addclose(&actions, from_child[0]);
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   std::vector<std::string> env_strings;
+  std::string asan_options = "ASAN_OPTIONS=verify_asan_link_order=0";
   for (char** e = environ; *e != nullptr; ++e) {
-    std::string_view var(*e);
-    if (var.rfind("LD_PRELOAD=", 0) != 0 && var.rfind("ASAN_OPTIONS=", 0) != 0) {
+    const std::string_view var(*e);
+    if (var.rfind("ASAN_OPTIONS=", 0) == 0) {
+      asan_options += ":" + std::string(var.substr(13));
+    } else if (var.rfind("LD_PRELOAD=", 0) != 0) {
       env_strings.emplace_back(var);
     }
   }
   env_strings.push_back(std::string("LD_PRELOAD=") + NOPAUSE_LIB);
-  // Under AddressSanitizer the shim is loaded before the sanitizer runtime, which is fine.
-  const char* asan = std::getenv("ASAN_OPTIONS");
-  env_strings.push_back(std::string("ASAN_OPTIONS=verify_asan_link_order=0") +
-                        (asan != nullptr ? std::string(":") + asan : ""));
+  // A sanitized binary wants its runtime first; the shim only replaces the sleeps.
+  env_strings.push_back(asan_options);
   std::vector<char*> envp;
   for (std::string& s : env_strings) envp.push_back(s.data());
   envp.push_back(nullptr);

@@ -40,6 +40,10 @@ struct SessionResult {
 // the duration).
 SessionResult RunInProcess(const std::string& dir, std::string_view input);
 
+// RunInProcess without the resets: the session starts from the globals as the test set
+// them up, and the test can inspect them after. The caller resets them.
+SessionResult RunInProcessKeepingState(const std::string& dir, std::string_view input);
+
 // Starts the built devmgr in dir with the pause shim preloaded, feeds input through a
 // pipe and collects standard output. Elapsed times in the output are replaced by 0.
 SessionResult RunBinary(const std::string& dir, std::string_view input);

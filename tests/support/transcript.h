@@ -1,6 +1,8 @@
-// Pieces of console transcripts and record files for whole-dialogue expectations. Test
-// records are named by one code; their other six fields follow from it.
+// Pieces of expected console transcripts (GBK), and a fixture that runs a dialogue over a
+// data set the test filled in directly.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
@@ -8,77 +10,41 @@
 
 #include "support/session.h"
 
-namespace transcript {
+// The main menu as printed, from its empty line to the choice prompt.
+std::string MainMenu();
 
-// The main menu, as printed before every choice.
-inline const std::string kMainMenu = Gbk(
-    "\n*********************\n"
-    "*  设备管理系统     *\n"
-    "*  0-退出系统       *\n"
-    "*  1-信息录入       *\n"
-    "*  2-信息浏览       *\n"
-    "*  3-信息查询       *\n"
-    "*  4-删除设备       *\n"
-    "*  5-信息排序       *\n"
-    "*  6-信息筛选       *\n"
-    "*  7-撤销操作       *\n"
-    "*  8-数量统计       *\n"
-    "*********************\n"
-    "->请选择操作:");
+// "输入有误!\n" and the choice prompt: the answer to a rejected choice.
+std::string BadChoice();
 
-// The end of every operation: the epilogue and the main menu again.
-inline const std::string kBackToMenu = Gbk("操作完成, 1 秒后返回初始界面.\n") + kMainMenu;
+// The operation epilogue and the main menu that follows it.
+std::string BackToMenu();
 
-// A sub-menu with its leading empty line, frame lines and prompt; lines in UTF-8.
-inline std::string SubMenu(std::initializer_list<const char*> lines) {
-  std::string out = "\n" + Gbk("*******************\n");
-  for (const char* line : lines) out += Gbk(line);
-  return out + Gbk("*******************\n->请选择操作:");
-}
+// A sub-menu from its entry lines (UTF-8): frame, entries, frame, choice prompt.
+std::string SubMenu(std::initializer_list<std::string_view> entries);
 
-inline const std::string kImportMenu =
-    SubMenu({"*   1-从文件导入   *\n", "*   2-添加单个信息 *\n"});
-inline const std::string kDeleteMenu =
-    SubMenu({"*  1-按序列号删除  *\n", "*  2-全部删除      *\n"});
+// The empty line and the print-or-save menu, with its prompt.
+std::string OutputMenu();
 
-// The two lines of a save of n records to file, elapsed time 0.
-inline std::string Saved(std::size_t n, std::string_view file = "dev.out") {
-  const std::string name(file);
-  return name + Gbk(" 已保存更改, 耗时 0 毫秒\n") + name + Gbk(" 内目前有 ") + std::to_string(n) +
-         Gbk(" 条记录\n");
-}
+// The two lines of a successful save of count entries to file.
+std::string Saved(std::string_view file, int count);
 
-// The seven fields of the test record with this code, blank-separated.
-inline std::string Fields(std::string_view code) {
-  const std::string c(code);
-  return c + " n" + c + " h" + c + " d" + c + " 1 2042.1.1 1" + c;
-}
+// The header row.
+std::string Header();
 
-// Records as an import file (one a line) and as a record file numbered 1..n.
-inline std::string ImportFile(std::initializer_list<std::string_view> codes) {
-  std::string out;
-  for (std::string_view code : codes) out += Fields(code) + "\n";
-  return out;
-}
-inline std::string RecordFile(std::initializer_list<std::string_view> codes) {
-  std::string out;
-  int serial = 0;
-  for (std::string_view code : codes) out += std::to_string(++serial) + " " + Fields(code) + "\n";
-  return out;
-}
+// The record row of serial and the seven blank-separated fields (bytes as given).
+std::string Row(int serial, std::string_view fields);
 
-// The listing of browsing: its title, the header row and one row per record, numbered.
-inline std::string Listing(std::initializer_list<std::string_view> codes) {
-  std::string out = Gbk("已存储信息如下:\n序列号\t 设备编号\t 设备名称\t 领用人  \t 所属部门\t "
-                        "数量\t 购买时间\t 价格\t\n");
-  int serial = 0;
-  for (std::string_view code : codes) {
-    for (char c : std::to_string(++serial) + " " + Fields(code)) {
-      out += c == ' ' ? std::string("\t ") : std::string(1, c);
-    }
-    out += "\t\n";
+// Runs dialogues from the globals as the test set them up, in a fresh directory, and
+// resets the globals before and after.
+class OperationTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  SessionResult Run(std::string_view input) {
+    return RunInProcessKeepingState(dir_.path(), input);
   }
-  return out;
-}
+  std::string File(std::string_view name) const { return ReadFile(dir_.File(name)); }
 
-}  // namespace transcript
+  TempDir dir_;
+};
