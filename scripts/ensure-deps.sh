@@ -14,6 +14,16 @@ have_pkg libgtest-dev || need+=(libgtest-dev)
 have_pkg libgmock-dev || need+=(libgmock-dev)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_cmd tmux || need+=(tmux)
+# luit 2 shows devmgr's GBK in a UTF-8 terminal (make run). It replaces the old luit of
+# x11-utils < 7.7+6 by removing that package, so there it is left to the user.
+if ! have_pkg luit; then
+  x11=$(dpkg-query -W -f='${Version}' x11-utils 2>/dev/null || true)
+  if [ -n "$x11" ] && have_pkg x11-utils && dpkg --compare-versions "$x11" lt 7.7+6; then
+    echo "note: to read devmgr in a UTF-8 terminal, run: sudo apt-get install luit" >&2
+  else
+    need+=(luit)
+  fi
+fi
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
