@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <memory>
+#include <new>
 
 #include "store/blank_mask.h"
 
@@ -117,16 +118,34 @@ void AppendRecords(const char* bytes, std::size_t size, DevList::Records& record
 
 }  // namespace
 
-ImportResult AppendImportFile(const std::string& path, DevList& list) {
-  const int fd = OpenForReading(path);
-  if (fd < 0) return ImportResult::kOpenFailed;
+namespace {
+
+// Reads the whole file and appends its records; throws std::bad_alloc when memory runs
+// out, leaving list's records to be trimmed by the caller.
+ImportResult ReadAndAppend(int fd, DevList& list) {
   FileBytes file;
-  const bool read = ReadToEnd(fd, file);
-  ::close(fd);
-  if (!read) return ImportResult::kOpenFailed;
+  if (!ReadToEnd(fd, file)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
   AppendRecords(bytes, file.size, list.Mutable());
   return ImportResult::kOk;
+}
+
+}  // namespace
+
+ImportResult AppendImportFile(const std::string& path, DevList& list) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return ImportResult::kOpenFailed;
+  const std::size_t before = list.size();
+  ImportResult result;
+  try {
+    result = ReadAndAppend(fd, list);
+  } catch (const std::bad_alloc&) {
+    // A file larger than memory must not take the data set down with it.
+    if (list.size() > before) list.Mutable().resize(before);
+    result = ImportResult::kOpenFailed;
+  }
+  ::close(fd);
+  return result;
 }
