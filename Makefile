@@ -6,7 +6,7 @@
 
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test test-plain test-asan bench fuzz build clean deps
+.PHONY: run test test-plain test-asan test-fuzz bench fuzz build clean deps
 
 deps:
 	@scripts/ensure-deps.sh
@@ -18,7 +18,7 @@ build: deps
 run: build
 	@scripts/run-devmgr.sh build/release/devmgr
 
-test: deps test-plain test-asan
+test: deps test-plain test-asan test-fuzz
 
 test-plain:
 	cmake --preset test
@@ -29,6 +29,12 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# A short fuzz pass over the committed corpora, so a regression shows in every test run.
+test-fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	tests/fuzz/run.sh 30
 
 bench: build
 	bench/run.sh

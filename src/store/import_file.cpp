@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <memory>
+#include <new>
 
 #include "store/blank_mask.h"
 
@@ -24,13 +25,14 @@ struct FileBytes {
   std::size_t size = 0;
 };
 
-// Opens path for reading; -1 when it is missing, unreadable or a directory. Opening
-// without blocking keeps a FIFO without a writer from hanging the session.
+// Opens path for reading; -1 when it is missing, unreadable, a directory or a device.
+// A device such as /dev/zero never ends and would eat all memory. Opening without
+// blocking keeps a FIFO without a writer from hanging the session.
 int OpenForReading(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
     ::close(fd);
     return -1;
   }
@@ -116,16 +118,34 @@ void AppendRecords(const char* bytes, std::size_t size, DevList::Records& record
 
 }  // namespace
 
-ImportResult AppendImportFile(const std::string& path, DevList& list) {
-  const int fd = OpenForReading(path);
-  if (fd < 0) return ImportResult::kOpenFailed;
+namespace {
+
+// Reads the whole file and appends its records; throws std::bad_alloc when memory runs
+// out, leaving list's records to be trimmed by the caller.
+ImportResult ReadAndAppend(int fd, DevList& list) {
   FileBytes file;
-  const bool read = ReadToEnd(fd, file);
-  ::close(fd);
-  if (!read) return ImportResult::kOpenFailed;
+  if (!ReadToEnd(fd, file)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
   AppendRecords(bytes, file.size, list.Mutable());
   return ImportResult::kOk;
+}
+
+}  // namespace
+
+ImportResult AppendImportFile(const std::string& path, DevList& list) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return ImportResult::kOpenFailed;
+  const std::size_t before = list.size();
+  ImportResult result;
+  try {
+    result = ReadAndAppend(fd, list);
+  } catch (const std::bad_alloc&) {
+    // A file larger than memory must not take the data set down with it.
+    if (list.size() > before) list.Mutable().resize(before);
+    result = ImportResult::kOpenFailed;
+  }
+  ::close(fd);
+  return result;
 }

@@ -11,7 +11,8 @@
 // How reading an import file ended.
 enum class ImportResult {
   kOk,
-  kOpenFailed,  // missing, unreadable, a directory, or a read error before the end
+  kOpenFailed,  // missing, unreadable, a directory or device, a read error before the end,
+                // or too large for memory
 };
 
 // Appends one record for every whole run of seven tokens in the file at path to the end

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# An import file larger than the memory devmgr may use is refused like an unreadable one:
+# the data set already in memory stays whole and the session goes on.
+source "$(dirname "$0")/fault_lib.sh"
+cd "$WORK"
+command -v prlimit >/dev/null || { echo "SKIPPED: no prlimit to limit memory"; exit 77; }
+if ldd "$DEVMGR" | grep -q libasan; then
+  echo "SKIPPED: the sanitizers reserve more address space than the limit allows"
+  exit 77
+fi
+make_records small.txt 3
+# 160 MiB of one repeated record, under a 128 MiB address-space limit.
+head -c $((160 << 20)) < <(yes 'D1 n h d 1 2042.1.1 9') >huge.txt
+
+printf '1\n1\nsmall.txt\n1\n1\nhuge.txt\n2\n0\n' |
+  LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out || fail "exit status $?"
+holds out '读取文件打开失败' || fail "the oversized import was not refused"
+[ "$(grep -c -F "$(gbk '操作完成')" out)" -eq 3 ] || fail "the session did not go on"
+grep -q -a $'^3\t D0000003' out || fail "the data set lost its records"
+[ "$(wc -l <dev.out)" -eq 3 ] || fail "dev.out no longer holds the three records"
+pass "an import larger than memory leaves the data set whole"
