@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -47,21 +48,31 @@ WriteResult AtomicFileWriter::Open(const std::string& target) {
     temp_.clear();
     return WriteResult::kOpenFailed;
   }
-  buffer_.clear();
-  buffer_.reserve(kBlock + 4096);
+  capacity_ = kBlock;
+  buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+  used_ = 0;
   failed_ = false;
   written_ = synced_ = 0;
   return WriteResult::kOk;
 }
 
 void AtomicFileWriter::Append(std::string_view bytes) {
-  buffer_.append(bytes);
-  MaybeFlush();
+  char* at = Reserve(bytes.size());
+  std::memcpy(at, bytes.data(), bytes.size());
+  Advance(at + bytes.size());
+}
+
+void AtomicFileWriter::MakeRoom(std::size_t n) {
+  FlushBuffer();
+  if (n > capacity_) {
+    capacity_ = n;
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+  }
 }
 
 void AtomicFileWriter::FlushBuffer() {
-  const char* p = buffer_.data();
-  std::size_t left = buffer_.size();
+  const char* p = buffer_.get();
+  std::size_t left = used_;
   while (left > 0 && !failed_) {
     ssize_t n = ::write(fd_, p, left);
     if (n < 0 && errno == EINTR) continue;
@@ -73,7 +84,7 @@ void AtomicFileWriter::FlushBuffer() {
     left -= static_cast<std::size_t>(n);
     written_ += static_cast<std::size_t>(n);
   }
-  buffer_.clear();
+  used_ = 0;
   // Start writing back what is written so far, so that the final fsync of a large file
   // waits for the last stretch only.
   if (!failed_ && written_ - synced_ >= kWritebackChunk) {

@@ -3,6 +3,7 @@
 // truncated target; the target keeps its old content until the rename.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,11 +29,13 @@ class AtomicFileWriter {
   // Buffers bytes, writing them out in large blocks. Errors surface at Commit.
   void Append(std::string_view bytes);
 
-  // The buffer to format into directly; call Flushed when it has grown large.
-  std::string& buffer() { return buffer_; }
-  void MaybeFlush() {
-    if (buffer_.size() >= kBlock) FlushBuffer();
+  // Room for n more bytes at the end of the buffer, to format into directly; Advance then
+  // says how far the formatting got. Full blocks are written out on the way.
+  char* Reserve(std::size_t n) {
+    if (capacity_ - used_ < n) MakeRoom(n);
+    return buffer_.get() + used_;
   }
+  void Advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
 
   // Writes what is buffered, syncs, closes and renames over the target.
   WriteResult Commit();
@@ -42,11 +45,14 @@ class AtomicFileWriter {
   static constexpr std::size_t kWritebackChunk = 8 << 20;
 
   void FlushBuffer();
+  void MakeRoom(std::size_t n);
   void Discard();
 
   std::string target_;
   std::string temp_;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
   int fd_ = -1;
   bool failed_ = false;
   std::size_t written_ = 0;  // bytes written to the temporary file

@@ -1,6 +1,7 @@
 #include "store/record_file.h"
 
 #include <charconv>
+#include <cstring>
 #include <type_traits>
 
 void AppendDecimal(std::string& out, long long value) {
@@ -10,16 +11,30 @@ void AppendDecimal(std::string& out, long long value) {
   out.append(digits, end);
 }
 
-void AppendRecordLine(std::string& out, int serial, const device& record) {
-  AppendDecimal(out, serial);
-  for (Text device::* field : kDeviceFields) {
-    out.push_back(' ');
-    out.append((record.*field).view());
-  }
-  out.push_back('\n');
+namespace {
+
+// Characters a serial takes at most, with its separating blank.
+constexpr std::size_t kSerialRoom = 12;
+
+// The most bytes the line of record can take.
+std::size_t LineBound(const device& record) {
+  std::size_t bound = kSerialRoom + 8;
+  for (Text device::* field : kDeviceFields) bound += (record.*field).size();
+  return bound;
 }
 
-namespace {
+// Formats the line of record with serial at at; returns the end of the line.
+char* FormatLine(char* at, int serial, const device& record) {
+  at = std::to_chars(at, at + kSerialRoom, serial).ptr;
+  for (Text device::* field : kDeviceFields) {
+    const std::string_view text = (record.*field).view();
+    *at++ = ' ';
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  }
+  *at++ = '\n';
+  return at;
+}
 
 // Writes records[0, n) to path numbered by position; renumber sets each serial on the way.
 template <typename Record>
@@ -33,8 +48,7 @@ WriteResult WriteRecords(const std::string& path, Record* records, std::size_t n
       if (renumber) records[i].serial = serial;
     }
     if (opened != WriteResult::kOk) continue;
-    AppendRecordLine(writer.buffer(), serial, records[i]);
-    writer.MaybeFlush();
+    writer.Advance(FormatLine(writer.Reserve(LineBound(records[i])), serial, records[i]));
   }
   return opened == WriteResult::kOk ? writer.Commit() : opened;
 }

@@ -10,9 +10,6 @@
 // Appends the decimal text of value to out.
 void AppendDecimal(std::string& out, long long value);
 
-// Appends one record file line: serial, the seven fields, a line feed.
-void AppendRecordLine(std::string& out, int serial, const device& record);
-
 // Replaces the file at path with the records of list, numbered 1..n by position;
 // the serials stored in the records are not read.
 WriteResult WriteRecordFile(const std::string& path, const DevList& list);
