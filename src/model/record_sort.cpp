@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "model/orders.h"
@@ -104,6 +105,46 @@ bool FindRecordOrder(int order, RecordOrder* found) {
 
 namespace {
 
+// The byte of a prefix at column c, 0 the least significant of the 128 bits.
+unsigned PrefixByte(const Entry& e, int c) {
+  const uint64_t word = c < 8 ? e.prefix.second : e.prefix.first;
+  return static_cast<unsigned>(word >> (8 * (c % 8))) & 0xFF;
+}
+
+// Sorts entries by prefix, least significant byte first; each pass is stable, so entries
+// with equal prefixes keep their order (their positions, ascending). Columns in which all
+// entries share one byte are skipped: short keys vary in a few bytes only.
+void RadixSortByPrefix(std::vector<Entry>& entries) {
+  std::vector<std::array<uint32_t, 256>> counts(16);
+  for (const Entry& e : entries) {
+    for (int c = 0; c < 16; ++c) ++counts[static_cast<std::size_t>(c)][PrefixByte(e, c)];
+  }
+  std::vector<Entry> other(entries.size());
+  for (int c = 0; c < 16; ++c) {
+    std::array<uint32_t, 256>& count = counts[static_cast<std::size_t>(c)];
+    if (std::find(count.begin(), count.end(), entries.size()) != count.end()) continue;
+    uint32_t offset = 0;
+    for (uint32_t& bucket : count) offset += std::exchange(bucket, offset);
+    for (const Entry& e : entries) other[count[PrefixByte(e, c)]++] = e;
+    entries.swap(other);
+  }
+}
+
+// Entries whose equal prefixes do not hold their whole keys stand next to each other
+// after the radix sort, by position; this puts each such run in key order, stably.
+template <typename KeyBefore>
+void OrderIncompleteRuns(std::vector<Entry>& entries, KeyBefore key_before) {
+  for (std::size_t begin = 0; begin < entries.size();) {
+    std::size_t end = begin + 1;
+    while (end < entries.size() && entries[end].prefix == entries[begin].prefix) ++end;
+    if (!entries[begin].complete && end - begin > 1) {
+      std::stable_sort(entries.begin() + static_cast<std::ptrdiff_t>(begin),
+                       entries.begin() + static_cast<std::ptrdiff_t>(end), key_before);
+    }
+    begin = end;
+  }
+}
+
 // The entries of [first, last) sorted by the record order: entry k names the record that
 // goes to place k.
 std::vector<Entry> SortedEntries(const device* first, const device* last,
@@ -115,14 +156,15 @@ std::vector<Entry> SortedEntries(const device* first, const device* last,
     entries.push_back(MakeEntry((first[i].*before.key).view(), static_cast<uint32_t>(i),
                                 before.by_date));
   }
-  auto key = [&](const Entry& e) { return (first[e.position].*before.key).view(); };
-  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    if (a.prefix != b.prefix) return before.descending ? b.prefix < a.prefix : a.prefix < b.prefix;
-    if (!a.complete) {
-      if (before.KeyBefore(key(a), key(b))) return true;
-      if (before.KeyBefore(key(b), key(a))) return false;
-    }
-    return a.position < b.position;
+  if (before.descending) {
+    // Complemented prefixes sort ascending into descending key order, ties still by
+    // position.
+    for (Entry& e : entries) e.prefix = {~e.prefix.first, ~e.prefix.second};
+  }
+  RadixSortByPrefix(entries);
+  OrderIncompleteRuns(entries, [&](const Entry& a, const Entry& b) {
+    return before.KeyBefore((first[a.position].*before.key).view(),
+                            (first[b.position].*before.key).view());
   });
   return entries;
 }
@@ -133,7 +175,11 @@ std::vector<Entry> SortedEntries(const device* first, const device* last,
 std::vector<device> Gather(const device* first, const std::vector<Entry>& entries) {
   std::vector<device> sorted;
   sorted.reserve(entries.size());
-  for (const Entry& entry : entries) sorted.push_back(first[entry.position]);
+  constexpr std::size_t kAhead = 8;  // records fetched early: the reads are scattered
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    if (k + kAhead < entries.size()) __builtin_prefetch(first + entries[k + kAhead].position);
+    sorted.push_back(first[entries[k].position]);
+  }
   return sorted;
 }
 

@@ -36,6 +36,14 @@ char* FormatLine(char* at, int serial, const device& record) {
   return at;
 }
 
+// How many records ahead the writer asks for the bytes of their fields. After a sort the
+// records' texts lie scattered through memory; fetching them early hides most of the wait.
+constexpr std::size_t kPrefetchAhead = 8;
+
+void Prefetch(const device& record) {
+  for (Text device::* field : kDeviceFields) __builtin_prefetch((record.*field).data());
+}
+
 // Writes records[0, n) to path numbered by position; renumber sets each serial on the way.
 template <typename Record>
 WriteResult WriteRecords(const std::string& path, Record* records, std::size_t n,
@@ -48,6 +56,7 @@ WriteResult WriteRecords(const std::string& path, Record* records, std::size_t n
       if (renumber) records[i].serial = serial;
     }
     if (opened != WriteResult::kOk) continue;
+    if (i + kPrefetchAhead < n) Prefetch(records[i + kPrefetchAhead]);
     writer.Advance(FormatLine(writer.Reserve(LineBound(records[i])), serial, records[i]));
   }
   return opened == WriteResult::kOk ? writer.Commit() : opened;
