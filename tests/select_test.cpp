@@ -8,6 +8,7 @@
 #include "model/quantity_totals.h"
 #include "model/select.h"
 #include "support/records.h"
+#include "support/session.h"
 
 namespace {
 
@@ -17,15 +18,16 @@ class Select : public ::testing::Test {
 };
 
 TEST_F(Select, QueryByNameAndDepartmentMatchesWholeBytes) {
+  const std::string da = Gbk("打");  // two bytes; its first alone must not match
   const DevList list =
       ListOf({"A printer U1 ops 1 2042.1.1 1", "B laserprinter U2 ops 1 2042.1.1 1",
               "C Printer U3 lab 1 2042.1.1 1", "D printer U4 lab 1 2042.1.1 1",
-              "E \xB4\xF2 U5 \xB2\xBF 1 2042.1.1 1"});
+              "E " + da + " U5 " + Gbk("部") + " 1 2042.1.1 1"});
   EXPECT_EQ(Render(Query(list, QueryMode::kName, "printer")), "1:A 4:D");
   EXPECT_EQ(Render(Query(list, QueryMode::kDepartment, "lab")), "3:C 4:D");
   EXPECT_EQ(Render(Query(list, QueryMode::kDepartment, "printer")), "");
-  EXPECT_EQ(Render(Query(list, QueryMode::kName, "\xB4\xF2")), "5:E");
-  EXPECT_EQ(Render(Query(list, QueryMode::kName, "\xB4")), "") << "no prefix match";
+  EXPECT_EQ(Render(Query(list, QueryMode::kName, da)), "5:E");
+  EXPECT_EQ(Render(Query(list, QueryMode::kName, da.substr(0, 1))), "") << "no prefix match";
   EXPECT_EQ(list.size(), 5u);
 }
 
@@ -87,12 +89,13 @@ std::string Totals(const QuantityTotals& totals) {
 }
 
 TEST_F(Select, QuantitiesAddUpPerNameInByteOrder) {
+  const std::string a = Gbk("啊");  // GBK bytes come after every ASCII byte
   const DevList list = ListOf({"a 9 h d 1 t 1", "a 10 h d 1 t 1", "a pc2 h d 1 t 1",
                                "a pc h d 1 t 1", "a Printer h d 1 t 1", "a printer h d 3 t 1",
-                               "a printer h d 2 t 1", "a \xB0\xA1 h d 1 t 1"});
+                               "a printer h d 2 t 1", "a " + a + " h d 1 t 1"});
   QuantityTotals totals;
   AddQuantities(list, totals);
-  EXPECT_EQ(Totals(totals), "10=1 9=1 Printer=1 pc=1 pc2=1 printer=5 \xB0\xA1=1");
+  EXPECT_EQ(Totals(totals), "10=1 9=1 Printer=1 pc=1 pc2=1 printer=5 " + a + "=1");
 }
 
 TEST_F(Select, QuantitiesCountByTheirPrefixValueAndSaturate) {

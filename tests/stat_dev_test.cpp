@@ -15,7 +15,7 @@ const std::string kTableHead = Gbk("设备名称\t设备数量\n");
 class StatDevTest : public OperationTest {
  protected:
   // A data set of (name, quantity) pairs; the other fields do not count.
-  void Fill(std::initializer_list<std::pair<const char*, const char*>> pairs) {
+  void Fill(std::initializer_list<std::pair<std::string, std::string>> pairs) {
     DevList::Records records;
     for (auto [name, quantity] : pairs) {
       records.push_back(RecordOf(std::string("c ") + name + " h d " + quantity + " t 1",
@@ -47,18 +47,19 @@ TEST_F(StatDevTest, SavedTotalsCountNamesNotRecords) {
 }
 
 TEST_F(StatDevTest, NamesInByteOrderQuantitiesByPrefixValue) {
+  const std::string da = Gbk("打");
   Fill({{"9", "1"}, {"10", "abc"}, {"pc2", "12abc"}, {"pc", "-3"}, {"Printer", "+4"},
-        {"printer", "007"}, {"\xB4\xF2", "1"}, {"big", "2000000000"}, {"big", "1000000000"},
+        {"printer", "007"}, {da, "1"}, {"big", "2000000000"}, {"big", "1000000000"},
         {"pc", "-1"}});
   SessionResult r = Run("8\n1\n8\n2\n0\n");
   const std::string rows =
       "10\t\t0\n9\t\t1\nPrinter\t\t4\nbig\t\t3000000000\npc\t\t-4\npc2\t\t12\nprinter\t\t7\n"
-      "\xB4\xF2\t\t1\n";
+      + da + "\t\t1\n";
   EXPECT_EQ(Utf8(r.output), Utf8(Asked() + kTableHead + rows + BackToMenu() + kTook +
                                  OutputMenu() + Saved("stat.out", 8) + BackToMenu()));
   // The second run rebuilt the totals: the file shows the same ones, nothing doubled.
   EXPECT_EQ(File("stat.out"),
-            "10 0\n9 1\nPrinter 4\nbig 3000000000\npc -4\npc2 12\nprinter 7\n\xB4\xF2 1\n");
+            "10 0\n9 1\nPrinter 4\nbig 3000000000\npc -4\npc2 12\nprinter 7\n" + da + " 1\n");
   EXPECT_EQ(state::stat.size(), 8u) << "one entry per name";
   EXPECT_EQ(state::stat.find("big")->second, 3000000000);
 }
