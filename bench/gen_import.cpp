@@ -7,14 +7,13 @@
 // device name (a few hundred), a Chinese holder, one of 30 departments, a quantity 1..5000,
 // a purchase date 2000.1.1..2077.12.31 (month and day without leading zeros) and a price
 // 10..99999. A million records make about 58 MB.
-#include <iconv.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "convert_text.h"
 #include "gen_words.h"
 
 namespace {
@@ -41,22 +40,12 @@ class Random {
 
 // Converts UTF-8 text to GBK; exits when the text has no GBK form.
 std::string ToGbk(const std::string& utf8) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* src = in.data();
-  size_t src_left = in.size();
-  char* dst = out.data();
-  size_t dst_left = out.size();
-  bool ok = cd != reinterpret_cast<iconv_t>(-1) &&
-            iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1);
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  if (!ok || src_left != 0) {
+  std::string gbk;
+  if (!ConvertText(utf8, "GBK", "UTF-8", &gbk)) {
     std::fprintf(stderr, "gen_import: no GBK form for %s\n", utf8.c_str());
     std::exit(2);
   }
-  out.resize(out.size() - dst_left);
-  return out;
+  return gbk;
 }
 
 // Every combination of a first and a second word list, in GBK.

@@ -6,13 +6,13 @@
 //   inline constexpr std::string_view name{"\xNN...", size};
 // Every byte is written as a hex escape, so a GBK trail byte of 0x5C never reads as a
 // backslash and the bytes do not depend on the compiler's execution character set.
-#include <iconv.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+
+#include "convert_text.h"
 
 namespace {
 
@@ -32,23 +32,6 @@ bool Unescape(const std::string& body, std::string* out) {
       default: return false;
     }
   }
-  return true;
-}
-
-bool ToGbk(const std::string& utf8, std::string* gbk) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* src = in.data();
-  size_t src_left = in.size();
-  char* dst = out.data();
-  size_t dst_left = out.size();
-  size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1) || src_left != 0) return false;
-  out.resize(out.size() - dst_left);
-  *gbk = out;
   return true;
 }
 
@@ -89,7 +72,7 @@ int main(int argc, char** argv) {
     ++line_no;
     if (line.empty() || line.rfind("//", 0) == 0) continue;
     std::string name, body, bytes, gbk;
-    if (!ParseLine(line, &name, &body) || !Unescape(body, &bytes) || !ToGbk(bytes, &gbk)) {
+    if (!ParseLine(line, &name, &body) || !Unescape(body, &bytes) || !ConvertText(bytes, "GBK", "UTF-8", &gbk)) {
       std::cerr << argv[1] << ":" << line_no << ": cannot convert: " << line << "\n";
       return 1;
     }

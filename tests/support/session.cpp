@@ -1,7 +1,6 @@
 #include "support/session.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,24 +16,15 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "convert_text.h"
 
 extern char** environ;
 
 namespace {
 
 std::string Convert(std::string_view in, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
-  std::string src(in);
-  std::string out(src.size() * 2 + 8, '\0');
-  char* s = src.data();
-  size_t sl = src.size();
-  char* d = out.data();
-  size_t dl = out.size();
-  size_t rc = iconv(cd, &s, &sl, &d, &dl);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1)) throw std::runtime_error("iconv: bad input");
-  out.resize(out.size() - dl);
+  std::string out;
+  if (!ConvertText(in, to, from, &out)) throw std::runtime_error("iconv: bad input");
   return out;
 }
 
