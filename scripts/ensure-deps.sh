@@ -4,7 +4,7 @@ set -euo pipefail
 
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
-have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok installed' >/dev/null; }
 
 have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)

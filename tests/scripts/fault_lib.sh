@@ -31,7 +31,7 @@ pass() {
 holds() { grep -qF -- "$(gbk "$2")" "$1"; }
 
 # No temporary file of an atomic write is left in a directory.
-no_temporaries() { ! ls -A "$1" | grep -q '\.tmp-'; }
+no_temporaries() { ! ls -A "$1" | grep '\.tmp-' >/dev/null; }
 
 # Writes an import file of n records with distinct codes to path.
 make_records() {

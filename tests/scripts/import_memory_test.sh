@@ -4,7 +4,8 @@
 source "$(dirname "$0")/fault_lib.sh"
 cd "$WORK"
 command -v prlimit >/dev/null || { echo "SKIPPED: no prlimit to limit memory"; exit 77; }
-if ldd "$DEVMGR" | grep -q libasan; then
+# (grep -q in a pipe could end ldd early, and pipefail would then hide the match.)
+if [[ "$(ldd "$DEVMGR")" == *libasan* ]]; then
   echo "SKIPPED: the sanitizers reserve more address space than the limit allows"
   exit 77
 fi

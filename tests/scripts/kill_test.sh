@@ -37,7 +37,7 @@ for i in $(seq 1 "$kills"); do
         "that is no complete state"
   fi
   # A temporary file cut short by the kill may stay; it is never dev.out itself.
-  if ls -A run | grep -q '\.tmp-'; then torn_temporaries=$((torn_temporaries + 1)); fi
+  if ls -A run | grep '\.tmp-' >/dev/null; then torn_temporaries=$((torn_temporaries + 1)); fi
   rm -f run/.dev.out.tmp-*
 done
 [ "$landed" -gt $((kills / 2)) ] || fail "only $landed of $kills kills hit a running session"

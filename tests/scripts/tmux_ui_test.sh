@@ -58,7 +58,7 @@ fail() {
 # Waits (up to ten seconds) until the output since the mark matches the extended regex.
 wait_for() {
   for _ in $(seq 100); do
-    if since_mark | grep -q -E -- "$1"; then return 0; fi
+    if since_mark | grep -E -- "$1" >/dev/null; then return 0; fi
     sleep 0.1
   done
   fail "the screen never showed: $1"
@@ -75,7 +75,7 @@ answer() {
 wait_for '^->请选择操作:'
 for line in '\*  设备管理系统     \*' '\*  0-退出系统       \*' '\*  1-信息录入       \*' \
   '\*  3-信息查询       \*' '\*  8-数量统计       \*'; do
-  since_mark | grep -q -E -- "^$line\$" || fail "main menu line missing: $line"
+  since_mark | grep -E -- "^$line\$" >/dev/null || fail "main menu line missing: $line"
 done
 
 # Import the example file.
