@@ -1,9 +1,93 @@
 // devmgr: keeps an inventory of devices at the console.
+#include <getopt.h>
+
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 
 #include "console/operations.h"
 
-int main() {
+namespace {
+
+// What the command line asks for. Only kRun starts a session; the others print and end
+// before anything is read or written.
+enum class Action { kRun, kHelp, kVersion, kUsageError };
+
+// The options value that starts the session, parsed once from argv.
+struct Options {
+  Action action = Action::kRun;
+};
+
+constexpr char kUsageLine[] = "usage: devmgr [-h] [-V] [-l FILE]\n";
+
+constexpr char kHelp[] =
+    "Keeps an inventory of devices, worked through numbered Chinese menus (GBK).\n"
+    "\n"
+    "  -h, --help         print this help and exit\n"
+    "  -V, --version      print the name and version and exit\n"
+    "  -l, --load=FILE    start with the records of a record file such as dev.out\n"
+    "\n"
+    "Without options the session starts with no records. After every change the\n"
+    "whole data set is written to dev.out in the working directory.\n"
+    "Environment: DEVMGR_ENCODING=UTF-8 or GBK forces or turns off the conversion\n"
+    "of the dialogue to UTF-8 (default: automatic, for a UTF-8 terminal).\n"
+    "See devmgr(1) for the menus, the file formats and the exit status.\n";
+
+// Says what was wrong with the command line, and the usage line, on standard error.
+Options UsageError(const char* what, const char* word) {
+  std::fprintf(stderr, "devmgr: %s '%s'\ndevmgr: %s", what, word, kUsageLine);
+  return {Action::kUsageError};
+}
+
+// The same for an option getopt_long refused in the word argv[at]: a short option is
+// named by its letter (it may sit inside a cluster such as -hx), a long one by its word.
+Options OptionError(int c, char* argv[], int at) {
+  const char* what = c == ':' ? "option needs an argument" : "unknown option";
+  const std::string_view word = argv[at];
+  if (word.starts_with("--")) return UsageError(what, argv[at]);
+  const char letter[] = {'-', static_cast<char>(optopt), '\0'};
+  return UsageError(what, letter);
+}
+
+// Parses argv with getopt_long. An unknown option or any argument left after the
+// options is a usage error; getopt's own messages are off so that ours carry our prefix.
+Options ParseOptions(int argc, char* argv[]) {
+  static const option kLongOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                        {"version", no_argument, nullptr, 'V'},
+                                        {nullptr, 0, nullptr, 0}};
+  Options options;
+  opterr = 0;
+  // getopt_long moves optind past a word only when the word is done.
+  for (int at = optind, c; (c = getopt_long(argc, argv, "+:hV", kLongOptions, nullptr)) != -1;
+       at = optind) {
+    if (c == 'h') {
+      options.action = Action::kHelp;
+    } else if (c == 'V') {
+      if (options.action != Action::kHelp) options.action = Action::kVersion;
+    } else {
+      return OptionError(c, argv, at);
+    }
+  }
+  if (optind < argc) return UsageError("unexpected argument", argv[optind]);
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const Options options = ParseOptions(argc, argv);
+  switch (options.action) {
+    case Action::kHelp:
+      std::printf("%s\n%s", kUsageLine, kHelp);
+      return 0;
+    case Action::kVersion:
+      std::printf("devmgr %s\n", DEVMGR_VERSION);
+      return 0;
+    case Action::kUsageError:
+      return 2;
+    case Action::kRun:
+      break;
+  }
   // A file size limit must fail the write, which the save reports, not kill the process.
   std::signal(SIGXFSZ, SIG_IGN);
   // A closed output pipe ends the output, not the process in the middle of a save.
