@@ -18,6 +18,13 @@ have_cmd tmux || need+=(tmux)
 have_cmd mawk || need+=(mawk)
 have_cmd gawk || need+=(gawk)
 have_cmd sqlite3 || need+=(sqlite3)
+# Packaging and documentation checks (package test: lintian, mandoc) and the benchmark's
+# figure (gnuplot, without X).
+# --- packaging and docs: lintian, mandoc, gnuplot-nox ---
+have_cmd lintian || need+=(lintian)
+have_cmd mandoc || need+=(mandoc)
+have_cmd gnuplot || need+=(gnuplot-nox)
+# --- end of packaging and docs ---
 # luit 2 shows devmgr's GBK in a UTF-8 terminal (make run). It replaces the old luit of
 # x11-utils < 7.7+6 by removing that package, so there it is left to the user.
 if ! have_pkg luit; then
