@@ -9,7 +9,7 @@
 #
 # Every devmgr session runs with the pause shim preloaded, so the one-second pause after
 # each operation returns at once and only the work is timed. Raw figures go to
-# bench/work/results.tsv; the generated files stay in bench/data/.
+# bench/work/results.tsv, drawn as bench/results.svg; the generated files stay in bench/data/.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,6 +34,7 @@ ensure_tools() {
   command -v mawk >/dev/null || need+=(mawk)
   command -v gawk >/dev/null || need+=(gawk)
   command -v sqlite3 >/dev/null || need+=(sqlite3)
+  command -v gnuplot >/dev/null || need+=(gnuplot-nox)
   command -v iconv >/dev/null || need+=(libc-bin)
   [ -x /usr/bin/time ] || need+=(time)
   sort --parallel=2 -S 1M </dev/null 2>/dev/null || need+=(coreutils)
@@ -154,7 +155,8 @@ main() {
   BENCH_SECONDS=$((SECONDS - start)) BENCH_RUNS=$runs BENCH_LARGE_RUNS=$large_runs \
     BENCH_LOAD="$load_start at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end" \
     "$here/report.sh" "$results" > "$here/RESULTS.md"
-  echo "Wrote bench/RESULTS.md in $((SECONDS - start)) s" >&2
+  "$here/plot.sh" "$results" "$here/results.svg"
+  echo "Wrote bench/RESULTS.md and bench/results.svg in $((SECONDS - start)) s" >&2
   if [ "$mismatches" -gt 0 ]; then
     echo "*** $mismatches peer output(s) differ from devmgr's; see bench/RESULTS.md" >&2
     exit 1
