@@ -57,9 +57,10 @@ Options ParseOptions(int argc, char* argv[]) {
                                         {nullptr, 0, nullptr, 0}};
   Options options;
   opterr = 0;
-  // getopt_long moves optind past a word only when the word is done.
-  for (int at = optind, c; (c = getopt_long(argc, argv, "+:hV", kLongOptions, nullptr)) != -1;
-       at = optind) {
+  // getopt_long moves optind past a word only when the word is done (optind 0 asks for a
+  // fresh start at word 1).
+  for (int at = optind > 0 ? optind : 1, c;
+       (c = getopt_long(argc, argv, "+:hV", kLongOptions, nullptr)) != -1; at = optind) {
     if (c == 'h') {
       options.action = Action::kHelp;
     } else if (c == 'V') {
