@@ -50,7 +50,8 @@ series() {
       return n
     }
     function block(table, j, order, count, title,   i) {
-      for (i = 1; i <= count; i++) if ((j, order[i]) in table) print order[i], table[j, order[i]] > data
+      for (i = 1; i <= count; i++)
+        if ((j, order[i]) in table) print order[i], table[j, order[i]] > data
       print "\n" > data
       print title > titles
     }' data="$data" titles=/dev/stdout "$results"

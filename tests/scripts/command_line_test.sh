@@ -33,6 +33,7 @@ cases=(
 
 input=$(gbk '1 1 devices.txt 0')
 for row in "${cases[@]}"; do
+  # shellcheck disable=SC2034 # out and err are read as ${!stream}
   IFS='|' read -r args status out err consumed <<<"$row"
   dir="$WORK/run"
   rm -rf "$dir" && mkdir "$dir"
@@ -41,7 +42,7 @@ for row in "${cases[@]}"; do
   # shellcheck disable=SC2086 # the arguments are split on purpose
   (cd "$dir" && s=0 && LD_PRELOAD="$NOPAUSE" "$DEVMGR" $args >"$WORK/out" 2>"$WORK/err" ||
     s=$?; echo "$s" >"$WORK/status"; cat >"$WORK/rest") <"$WORK/in"
-  what="devmgr $args"
+  what="devmgr ${args:-(no arguments)}"
   [ "$(cat "$WORK/status")" = "$status" ] || fail "$what: status $(cat "$WORK/status")"
   for stream in out err; do
     want=${!stream}
