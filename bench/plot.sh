@@ -17,9 +17,9 @@ command -v gnuplot >/dev/null || { echo "devmgr: plot.sh needs gnuplot" >&2; exi
 data=$(mktemp)
 trap 'rm -f "$data"' EXIT
 
-# One gnuplot data block per series ("n seconds" lines, blocks apart by two blank lines),
-# and per block its title on standard output: devmgr per job, the fastest peer per job,
-# the floor.
+# One gnuplot data block per series that has points ("n seconds" lines, blocks apart by
+# two blank lines), and per block a line "colour kind title" on standard output: devmgr
+# per job (kind 1), the fastest matching peer per job (kind 2), the floor (colour 0).
 series() {
   awk -F'\t' -v jobs="$BENCH_JOBS" '
     NR == 1 || $4 == "-" { next }
@@ -28,16 +28,15 @@ series() {
       best[$2, $1] = $4
       if (!(($2, $3) in named)) { named[$2, $3]; who[$2] = who[$2] (who[$2] == "" ? "" : "/") $3 }
     }
-    $2 == "floor" && $3 == "cp+sync" { floor[$1] = $4 }
+    $2 == "floor" && $3 == "cp+sync" { floor["floor", $1] = $4; sizes[$1] }
     END {
       count = asorted(sizes, order)
       split(jobs, job, " ")
       for (j = 1; j in job; j++) {
-        block(dev, job[j], order, count, "devmgr " job[j])
-        block(best, job[j], order, count, who[job[j]] " " job[j])
+        block(dev, job[j], "devmgr " job[j], j " 1")
+        block(best, job[j], who[job[j]] " " job[j], j " 2")
       }
-      for (i = 1; i <= count; i++) if (order[i] in floor) print order[i], floor[order[i]] > data
-      print "cp+sync floor" > titles
+      block(floor, "floor", "cp+sync floor", "0 3")
     }
     # The sizes in increasing order (a plain insertion sort: mawk has no asort).
     function asorted(set, out,   n, k, i, t) {
@@ -49,26 +48,27 @@ series() {
       }
       return n
     }
-    function block(table, j, order, count, title,   i) {
+    function block(table, j, title, style,   i, points) {
       for (i = 1; i <= count; i++)
-        if ((j, order[i]) in table) print order[i], table[j, order[i]] > data
+        if ((j, order[i]) in table) { print order[i], table[j, order[i]] > data; points++ }
+      if (!points) return
       print "\n" > data
-      print title > titles
+      print style, title > titles
     }' data="$data" titles=/dev/stdout "$results"
 }
 
-mapfile -t titles < <(series)
+# Solid filled points for devmgr, dashed open ones for its peer, dotted black the floor.
 plots=()
-for i in "${!titles[@]}"; do
-  title=${titles[$i]}
-  if [ "$title" = "cp+sync floor" ]; then
-    style="lc rgb 'black' dt 3 pt 1"
-  else
-    colour=$((i / 2 + 1))
-    style="lc $colour pt $((i % 2 ? 6 : 7)) dt $((i % 2 ? 2 : 1))"
-  fi
-  plots+=("'$data' index $i using 1:2 with linespoints $style title '$title'")
-done
+index=0
+while read -r colour kind title; do
+  case $kind in
+    1) style="lc $colour pt 7 dt 1" ;;
+    2) style="lc $colour pt 6 dt 2" ;;
+    *) style="lc rgb 'black' pt 1 dt 3" ;;
+  esac
+  plots+=("'$data' index $index using 1:2 with linespoints $style title '$title'")
+  index=$((index + 1))
+done < <(series)
 jobs_key=$(for job in $BENCH_JOBS; do printf '%s: %s\\n' "$job" "$(job_title "$job")"; done)
 
 gnuplot <<EOF
