@@ -110,3 +110,25 @@ peer_setup() {
     g) sh -c "$(peer_command a mawk)" ;;
   esac
 }
+
+# The memory sessions: a cycle imports import.txt and undoes the import, a blank import
+# reads blanks.txt (blanks only, so no record). $1 is the kind, $2 how many in a row.
+memory_answers() (
+  i=0
+  while [ "$i" -lt "$2" ]; do
+    case $1 in
+      cycle) printf '1\n1\nimport.txt\n7\n' ;;
+      blank) printf '1\n1\nblanks.txt\n' ;;
+    esac
+    i=$((i + 1))
+  done
+  printf '0\n'
+)
+
+# What a memory session does, for the report.
+memory_title() {
+  case $1 in
+    cycle) echo "import the 10^6-record file and undo it" ;;
+    blank) echo "import 50 MiB of blanks (no record)" ;;
+  esac
+}

@@ -3,7 +3,8 @@
 # figures: the machine, the method, per size a summary of devmgr against the fastest peer
 # and every figure, the growth to 10^7 records when measured, and the exact commands.
 #
-# Usage: report.sh results.tsv
+# Usage: report.sh results.tsv [memory.tsv]
+#        report.sh --memory memory.tsv   (the memory section alone)
 # (BENCH_RUNS, BENCH_LARGE_RUNS, BENCH_SECONDS and BENCH_LOAD come from run.sh)
 set -euo pipefail
 
@@ -11,6 +12,45 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/jobs.sh"
 results=$1
 export LC_ALL=C
+
+# The peak memory of the memory sessions against the same session run once.
+memory_section() {
+  echo "## Memory over a session"
+  echo
+  echo "Peak resident set size (\`/usr/bin/time -f %M\`, the largest of ${BENCH_RUNS:-5} runs)" \
+    "of one devmgr session that does the same thing once or several times in a row; the" \
+    "text store gives back a file's bytes once no record of the data set or of the two" \
+    "undo snapshots uses them."
+  echo
+  echo "| session | times | peak MiB | against once | target |"
+  echo "|---|---|---|---|---|"
+  local kind times peak once=0
+  while IFS=$'\t' read -r kind times peak; do
+    if [ "$peak" = - ]; then
+      echo "| $(memory_title "$kind") | $times | **FAILED** | - | - |"
+      continue
+    fi
+    if [ "$times" = 1 ]; then once=$peak; fi
+    awk -v title="$(memory_title "$kind")" -v times="$times" -v peak="$peak" -v once="$once" \
+        -v limit="$([ "$kind" = cycle ] && echo 2.5 || echo 1.1)" 'BEGIN {
+      ratio = once > 0 ? peak / once : 0
+      verdict = times == 1 ? "-" : sprintf("%s %.1f x %s", limit == 2.5 ? "<" : "<=", limit,
+        (limit == 2.5 ? ratio < limit : ratio <= limit) ? "met" : "**missed**")
+      printf "| %s | %d | %.0f | %.2f x | %s |\n", title, times, peak / 1024, ratio, verdict
+    }'
+  done < <(tail -n +2 "$1")
+  echo
+  echo "Sessions: \`LD_PRELOAD=build/release/libnopause.so build/release/devmgr < session.in\`" \
+    "in bench/work/memory, whose import.txt is the 10^6-record file and blanks.txt 50 MiB of" \
+    "blanks; session.in repeats \`$(memory_answers cycle 1 | head -4 | paste -sd' ')\` or" \
+    "\`$(memory_answers blank 1 | head -3 | paste -sd' ')\` the given number of times, then 0."
+}
+
+if [ "$results" = --memory ]; then
+  memory_section "$2"
+  exit 0
+fi
+memory=${2:-$(dirname "$results")/memory.tsv}
 
 machine() {
   local cpu mem disk
@@ -160,6 +200,10 @@ for n in $(awk -F'\t' 'NR > 1 { print $1 }' "$results" | uniq); do
   figures "$n"
 done
 growth
+if [ -s "$memory" ]; then
+  echo
+  memory_section "$memory"
+fi
 echo
 echo "## Commands"
 echo

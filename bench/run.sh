@@ -7,6 +7,9 @@
 #   BENCH_RUNS         timed runs of every command, after one warm-up (5)
 #   BENCH_LARGE=1      also 10^7 records, devmgr alone, BENCH_LARGE_RUNS timed runs (3)
 #
+# `run.sh memory` measures only the memory over a session (see bench_memory) and prints its
+# section of the report, for pasting into bench/RESULTS.md.
+#
 # Every devmgr session runs with the pause shim preloaded, so the one-second pause after
 # each operation returns at once and only the work is timed. Raw figures go to
 # bench/work/results.tsv, drawn as bench/results.svg; the generated files stay in bench/data/.
@@ -26,7 +29,9 @@ devmgr=$release/devmgr
 shim=$release/libnopause.so
 gen=$release/bench/gen_import
 results=$here/work/results.tsv
+memory=$here/work/memory.tsv
 mismatches=0
+memory_missed=0
 
 # Installs, from Debian's packages and only when missing, the tools that the peers use.
 ensure_tools() {
@@ -143,6 +148,46 @@ bench_size() {
   cd "$root"
 }
 
+# The peak resident memory in KiB of a devmgr session with the answers in file $1: the
+# largest of $2 runs, read with /usr/bin/time -f %M.
+peak_kib() {
+  local i peak=0 kib
+  for ((i = 0; i < $2; i++)); do
+    rm -f dev.out dev.out~ .peak.txt
+    LD_PRELOAD=$shim /usr/bin/time -f %M -o .peak.txt "$devmgr" < "$1" > /dev/null || return 1
+    kib=$(tail -1 .peak.txt)
+    ((kib > peak)) && peak=$kib
+  done
+  echo "$peak"
+}
+
+# Memory follows the data: eight cycles of importing the 10^6-record file and undoing it
+# against one cycle, five imports of a file of blanks against one. Writes memory.tsv.
+bench_memory() {
+  local dir=$here/work/memory kind times peak
+  mkdir -p "$dir"
+  ln -sf "$(data_file 1000000)" "$dir/import.txt"
+  cd "$dir"
+  [ -s blanks.txt ] || head -c $((50 << 20)) /dev/zero | tr '\0' ' ' > blanks.txt
+  printf 'kind\tsessions\tpeak_kib\n' > "$memory"
+  echo "memory:" >&2
+  for kind in cycle blank; do
+    for times in 1 $([ "$kind" = cycle ] && echo 8 || echo 5); do
+      memory_answers "$kind" "$times" > session.in
+      peak=$(peak_kib session.in "$runs") || peak=-
+      printf '%s\t%s\t%s\n' "$kind" "$times" "$peak" >> "$memory"
+      printf '  %-6s x%s  peak %s KiB\n' "$kind" "$times" "$peak" >&2
+    done
+  done
+  rm -f dev.out dev.out~ .peak.txt
+  cd "$root"
+  # The bounds: eight cycles below 2.5 x one, five blank imports within 1.1 x one.
+  memory_missed=$(awk -F'\t' 'NR == 1 { next }
+    $2 == 1 { once[$1] = $3; next }
+    $3 == "-" || ($1 == "cycle" ? $3 >= 2.5 * once[$1] : $3 > 1.1 * once[$1]) { missed++ }
+    END { print missed + 0 }' "$memory")
+}
+
 main() {
   ensure_tools
   ensure_build
@@ -152,15 +197,28 @@ main() {
   load_start=$(cut -d' ' -f1-3 /proc/loadavg)
   for n in $sizes; do bench_size "$n" "$runs" 1; done
   if [ "${BENCH_LARGE:-0}" = 1 ]; then bench_size 10000000 "$large_runs" 0; fi
+  bench_memory
   BENCH_SECONDS=$((SECONDS - start)) BENCH_RUNS=$runs BENCH_LARGE_RUNS=$large_runs \
     BENCH_LOAD="$load_start at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end" \
     "$here/report.sh" "$results" > "$here/RESULTS.md"
   "$here/plot.sh" "$results" "$here/results.svg"
   echo "Wrote bench/RESULTS.md and bench/results.svg in $((SECONDS - start)) s" >&2
+  if [ "$memory_missed" -gt 0 ]; then
+    echo "*** memory over a session: $memory_missed bound(s) missed; see bench/RESULTS.md" >&2
+    exit 1
+  fi
   if [ "$mismatches" -gt 0 ]; then
     echo "*** $mismatches peer output(s) differ from devmgr's; see bench/RESULTS.md" >&2
     exit 1
   fi
 }
 
-main "$@"
+if [ "${1:-}" = memory ]; then
+  ensure_tools
+  ensure_build
+  bench_memory
+  BENCH_RUNS=$runs "$here/report.sh" --memory "$memory"
+  [ "$memory_missed" -eq 0 ]
+else
+  main "$@"
+fi

@@ -70,6 +70,47 @@ TEST_F(RecordSort, OtherOrderNumbersLeaveTheRangeAlone) {
   sort(&none, &none, 1);  // an empty range is fine
 }
 
+// Keys of 16 bytes and more that share their first 15: the sort's 128-bit prefixes of
+// such keys are equal or hold only their lengths, so the keys themselves decide, tied
+// keys keeping their order. Every key is the letter's record's code, date or price.
+TEST_F(RecordSort, KeysSharingTheirFirstFifteenBytes) {
+  const std::string p = "123456789012345";
+  const std::string keys[] = {p + "9",  p + "1",  p + "12", p + "5",
+                              p + "1",  p + "09", p + std::string(285, '7'),
+                              p + std::string(284, '7') + "3"};
+  const std::string d = "2042.11.1234567";  // the day has more bytes than the prefix holds
+  const std::string dates[] = {d + "9", d + "1", d + "11", d + "1", d};
+  std::vector<std::string> code_lines, date_lines;
+  for (std::size_t i = 0; i < std::size(keys); ++i) {
+    code_lines.push_back(keys[i] + " n " + char('a' + i) + " d 1 2042.1.1 " + keys[i]);
+  }
+  for (std::size_t i = 0; i < std::size(dates); ++i) {
+    date_lines.push_back("c n " + std::string(1, char('p' + i)) + " d 1 " + dates[i] + " 1");
+  }
+  const struct Case {
+    const std::vector<std::string>* lines;
+    int order;
+    const char* holders;
+  } cases[] = {
+      {&code_lines, 1, "2:b 5:e 4:d 1:a 6:f 3:c 8:h 7:g"},
+      {&code_lines, 5, "7:g 8:h 3:c 6:f 1:a 4:d 2:b 5:e"},
+      {&code_lines, 4, "2:b 5:e 4:d 1:a 6:f 3:c 8:h 7:g"},
+      {&code_lines, 8, "7:g 8:h 3:c 6:f 1:a 4:d 2:b 5:e"},
+      {&date_lines, 3, "5:t 2:q 4:s 1:p 3:r"},
+      {&date_lines, 7, "3:r 1:p 2:q 4:s 5:t"},
+  };
+  for (const Case& c : cases) {
+    DevList::Records records;
+    for (const std::string& line : *c.lines) {
+      records.push_back(RecordOf(line, static_cast<int>(records.size() + 1)));
+    }
+    const DevList list(records);
+    EXPECT_EQ(Render(SortedCopy(list, c.order), &device::holder), c.holders) << c.order;
+    sort(records.data(), records.data() + records.size(), c.order);
+    EXPECT_EQ(Render(DevList(records), &device::holder), c.holders) << c.order;
+  }
+}
+
 // Random keys from a small pool, so that many are tied: well-formed and malformed dates,
 // long texts that share long beginnings, GBK bytes. Every order must sort them into a
 // sequence without inversions, lose no record, and keep tied records in their old order.

@@ -9,8 +9,9 @@
 #include <vector>
 
 // One field of a record: a byte string, compared byte by byte and never converted.
-// A Text is a view into the text store below, whose bytes never move or change, so a
-// Text copies like an integer and stays valid wherever the record that holds it goes.
+// A Text is a view into the text store below, whose bytes never move or change while a
+// live record refers to them, so a Text copies like an integer and stays valid wherever
+// the record that holds it goes.
 //
 // It is one word: the address in the low 48 bits and the length in the high 16. A text
 // of 0xFFFF bytes or more is stored behind an 8-byte length header, and its length field
@@ -34,6 +35,7 @@ class Text {
 
  private:
   friend class TextStore;
+  friend class TextMarks;
   static constexpr int kLengthShift = 48;
   static constexpr uint64_t kAddressMask = (uint64_t{1} << kLengthShift) - 1;
   static constexpr std::size_t kLong = 0xFFFF;
@@ -45,12 +47,18 @@ class Text {
   uint64_t bits_ = 0;
 };
 
-// The store that holds the bytes of every Text for the rest of the process. It only
-// grows: imported files are adopted whole, typed fields are copied into small blocks.
-// Nothing is freed before Reset(), which harnesses call between sessions.
+class TextMarks;
+
+// The store that holds the bytes of every Text. Imported files are adopted whole and
+// typed fields are copied into 64 KiB blocks; both are chunks of the store. A chunk is
+// given back once no live text points into it: the history finds out which chunks live
+// records still use (TextMarks) when a change may have let go of some.
 class TextStore {
  public:
-  // Copies bytes into the store.
+  // Where the store stands, for giving back what an operation added: see ReleaseSince.
+  using Point = uint64_t;
+
+  // Copies bytes into the open typing block; the first text too large for it opens a new one.
   Text Keep(std::string_view bytes);
 
   // Takes ownership of a buffer of size bytes; texts are then cut from it with Slice.
@@ -63,20 +71,79 @@ class TextStore {
     return size < Text::kLong ? Text(data, size) : Keep({data, size});
   }
 
+  // The point that the chunks added from now on come after.
+  Point Now() const { return next_seq_; }
+
+  // Gives back every chunk added since point, except the open typing block.
+  // REQUIRES: no Text made since point is used afterwards.
+  void ReleaseSince(Point point);
+
+  // Gives back every chunk that marks did not see a live text in, except the open typing
+  // block (at most 64 KiB; keeping it keeps typing cheap). Returns the bytes given back.
+  // REQUIRES: marks were built on this store with no chunk added since, and saw every text in use.
+  std::size_t FreeUnmarked(const TextMarks& marks);
+
   // Frees every byte. REQUIRES: no Text cut from this store is used afterwards.
   void Reset();
+
+  // From now on Keep and Adopt throw std::bad_alloc rather than hold more than limit
+  // bytes, as if memory ran out there; Reset lifts the limit. Lets tests run out of memory
+  // at a chosen point.
+  void set_limit(std::size_t limit) { limit_ = limit; }
 
   // Bytes held, for tests and the benchmarks' memory accounting.
   std::size_t bytes_held() const { return held_; }
 
  private:
+  friend class TextMarks;
   static constexpr std::size_t kBlockSize = 64 * 1024;
 
-  Text KeepLong(std::string_view bytes);
+  // One allocation: an adopted buffer, a typing block or a long text with its header.
+  struct Chunk {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size;
+    Point seq;  // order of arrival
+  };
 
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t block_used_ = kBlockSize;
+  Text KeepLong(std::string_view bytes);
+  void Charge(std::size_t size) const;
+  void Drop(std::size_t index);
+
+  std::vector<Chunk> chunks_;  // in order of arrival
+  char* open_ = nullptr;       // the typing block that Keep fills; never an adopted buffer
+  std::size_t open_used_ = kBlockSize;
   std::size_t held_ = 0;
+  std::size_t limit_ = SIZE_MAX;
+  Point next_seq_ = 0;
+};
+
+// Which chunks of a store live texts point into. Built on a store, fed every
+// text in use, then handed to FreeUnmarked. Cheap to feed: the chunk of the last text
+// is tried first, since the texts of one record list mostly come from one file.
+class TextMarks {
+ public:
+  explicit TextMarks(const TextStore& store);
+
+  // Notes the chunk that text lies in. True once every chunk is noted, when the
+  // remaining texts can be skipped: nothing can be freed.
+  bool Mark(Text text);
+
+  bool all_marked() const { return unmarked_ == 0; }
+
+ private:
+  friend class TextStore;
+
+  // A chunk's address range and whether a live text lies in it.
+  struct Range {
+    uintptr_t begin;
+    uintptr_t end;
+    TextStore::Point seq;
+    bool live;
+  };
+
+  std::vector<Range> ranges_;  // by address
+  std::size_t unmarked_ = 0;
+  std::size_t last_ = 0;  // the range that the last text lay in
 };
 
 // The process's one text store.

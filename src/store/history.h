@@ -1,5 +1,7 @@
 // The change history that undo draws on: the data set after the last change and after
-// the change before it, oldest first.
+// the change before it, oldest first. The history also decides when text memory can be
+// given back: the records in use are those of its snapshots, the data set being saved as
+// the newest after every change.
 #pragma once
 
 #include <cassert>
@@ -11,7 +13,12 @@ class History {
  public:
   static constexpr std::size_t kDepth = 2;
 
-  // Appends a snapshot; when that makes three, the oldest is dropped.
+  // Appends a snapshot; when that makes three, the oldest is dropped. When the dropped
+  // snapshot held records of its own (its storage not shared with the others), the text
+  // store gives back every chunk that no snapshot's record points into any more.
+  // REQUIRES: every record in use elsewhere is also in one of the snapshots after the call
+  // (true after the data set is saved: an operation's records come from the data set
+  // before it, now the older snapshot, or went into the data set).
   void Add(DevList snapshot);
 
   std::size_t size() const { return count_; }

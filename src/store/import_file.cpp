@@ -138,6 +138,7 @@ ImportResult AppendImportFile(const std::string& path, DevList& list) {
   const int fd = OpenForReading(path);
   if (fd < 0) return ImportResult::kOpenFailed;
   const std::size_t before = list.size();
+  const TextStore::Point start = Texts().Now();
   ImportResult result;
   try {
     result = ReadAndAppend(fd, list);
@@ -146,6 +147,8 @@ ImportResult AppendImportFile(const std::string& path, DevList& list) {
     if (list.size() > before) list.Mutable().resize(before);
     result = ImportResult::kOpenFailed;
   }
+  // A file that gave no record (only blanks, or memory ran out) keeps no bytes.
+  if (list.size() == before) Texts().ReleaseSince(start);
   ::close(fd);
   return result;
 }
