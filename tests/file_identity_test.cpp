@@ -1,10 +1,8 @@
-// What a save respects besides the content: where links lead, which files it refuses,
-// and which leftover temporary files it sweeps.
+// Where a save goes and what it refuses: links followed to the file they end at,
+// directories and files with other hard links refused.
 #include "store/file_identity.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -55,36 +53,6 @@ TEST(FileIdentity, FollowsLinksAndRefusesDirectoriesAndSharedInodes) {
       {"kept", "kept exists"},  // the second link is its own backup
   };
   for (const auto& c : kCases) EXPECT_EQ(Resolve(dir, c.name), c.expected) << c.name;
-}
-
-// A process that has ended: its pid is free (until reused, which takes a while).
-pid_t EndedProcess() {
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(0);
-  ::waitpid(child, nullptr, 0);
-  return child;
-}
-
-TEST(FileIdentity, SweepsTemporariesOfEndedProcessesOnly) {
-  TempDir dir;
-  const std::string dead = std::to_string(EndedProcess());
-  const std::string kept[] = {
-      ".dev.out.tmp-" + std::to_string(::getpid()) + "-0",   // this process
-      ".dev.out.tmp-" + std::to_string(::getppid()) + "-1",  // a live one
-      ".query.out.tmp-" + dead + "-0",                       // another file's
-      ".dev.out.tmp-x" + dead + "-0",
-      "dev.out",
-  };
-  for (const std::string& name : kept) WriteFile(dir.File(name), "t");
-  WriteFile(dir.File(".dev.out.tmp-" + dead + "-0"), "t");
-  WriteFile(dir.File(".dev.out.tmp-" + dead + "-7"), "t");
-  SweepStaleTemporaries(dir.File("dev.out"));
-  std::size_t left = 0;
-  for (const auto& entry : fs::directory_iterator(dir.path())) {
-    EXPECT_EQ(entry.path().filename().string().find(".dev.out.tmp-" + dead), std::string::npos);
-    ++left;
-  }
-  EXPECT_EQ(left, std::size(kept));
 }
 
 }  // namespace

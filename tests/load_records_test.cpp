@@ -76,25 +76,4 @@ TEST(LoadRecords, RefusesWhatIsNoReadableRegularFile) {
   EXPECT_TRUE(list.empty());
 }
 
-// A record file as the program writes it comes back as the same records.
-TEST(LoadRecords, ReadsBackWhatASaveWrote) {
-  TempDir dir;
-  WriteFile(dir.File("in.txt"),
-            Gbk("P1 打印机 张三 销售 3 2042.1.1 100\nS2 扫描仪 李四 实验 5 2042.2.2 200\n"));
-  RunInProcess(dir.path(), "1 1 in.txt 1 2 T3 相机 王五 宣传 1 2042.3.3 300 4 1 1 0");
-  const std::string saved = ReadFile(dir.File("dev.out"));
-  ASSERT_EQ(saved.find("1 S2"), 0u) << saved;
-  DevList list;
-  LoadError error;
-  ASSERT_TRUE(LoadRecordFile(dir.File("dev.out"), list, &error)) << error.reason;
-  std::string rewritten;
-  for (const device& d : list) {
-    rewritten += std::to_string(d.serial);
-    for (Text device::*field : kDeviceFields) rewritten += " " + std::string((d.*field).view());
-    rewritten += "\n";
-  }
-  EXPECT_EQ(rewritten, saved);
-  ResetGlobals();
-}
-
 }  // namespace
