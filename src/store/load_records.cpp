@@ -40,6 +40,17 @@ bool IsSerial(std::string_view token) {
   return value >= 1 && value <= INT_MAX;
 }
 
+// A guess at the number of lines, from those of the first part, so that the records are
+// reserved once without a pass over the whole file.
+std::size_t EstimateLines(const char* bytes, std::size_t size) {
+  const std::size_t sample = std::min<std::size_t>(size, 1 << 16);
+  const auto feeds = static_cast<std::size_t>(std::count(bytes, bytes + sample, '\n'));
+  if (sample == size || feeds == 0) return feeds + 1;
+  return static_cast<std::size_t>(static_cast<double>(feeds) * static_cast<double>(size) /
+                                  static_cast<double>(sample) * 1.05) +
+         1;
+}
+
 bool Fail(LoadError* error, std::size_t line, std::string reason) {
   error->line = line;
   error->reason = std::move(reason);
@@ -94,7 +105,7 @@ bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) 
 bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& records,
                       LoadError* error) {
   const char* const end = bytes + size;
-  records.reserve(records.size() + static_cast<std::size_t>(std::count(bytes, end, '\n')) + 1);
+  records.reserve(records.size() + EstimateLines(bytes, size));
   TextStore& store = Texts();
   std::size_t line = 0;
   for (const char* p = bytes; p < end;) {
