@@ -14,6 +14,7 @@ namespace {
 // As many links as the kernel follows in one lookup before it gives up.
 constexpr int kMaxLinks = 40;
 
+// "path: what: the system's reason", the line the console prints on standard error.
 std::string Failure(const std::string& path, const char* what, int error) {
   return path + ": " + what + ": " + std::strerror(error);
 }
@@ -24,6 +25,7 @@ std::string DirectoryPrefix(const std::string& path) {
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
+// The name of path without its directory.
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);

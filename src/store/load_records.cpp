@@ -51,12 +51,14 @@ std::size_t EstimateLines(const char* bytes, std::size_t size) {
          1;
 }
 
+// Fills error with line and reason; returns false for the caller to return.
 bool Fail(LoadError* error, std::size_t line, std::string reason) {
   error->line = line;
   error->reason = std::move(reason);
   return false;
 }
 
+// Why a line of n tokens (n != 8) is not a record.
 std::string FieldCountReason(std::size_t n) {
   if (n == 0) return "empty line, expected a serial and seven fields";
   if (n > 8) return "more than eight fields, expected a serial and seven";

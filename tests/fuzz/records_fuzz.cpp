@@ -16,6 +16,7 @@
 
 namespace {
 
+// Aborts, naming the broken promise, unless ok.
 void Check(bool ok, const char* what) {
   if (ok) return;
   std::fprintf(stderr, "records_fuzz: %s\n", what);
@@ -47,6 +48,7 @@ std::string Render(const DevList::Records& records) {
   return out;
 }
 
+// One record per line, numbered by position, seven non-empty fields without separators.
 void CheckRecords(const DevList::Records& records, std::size_t lines) {
   Check(records.size() == lines, "not one record per line");
   for (std::size_t i = 0; i < records.size(); ++i) {
