@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Failures only a preloaded shim can cause: an fsync of the temporary file that fails, and
-# a read(2) of the import file that fails at its first or at its closing read. Each is
+# Failures only a preloaded shim can cause: an fsync of the temporary file that fails, a
+# read(2) of the import file that fails at its first or at its closing read, and a file
+# system without hard links for the backup. Each is
 # reported, dev.out keeps the last good save, no temporary file stays, and the data set in
 # memory is what the dialogue says: with the import's records after the failed save (the
 # change happened, only its file failed), without them after the failed read.
@@ -15,7 +16,7 @@ echo "$typed" >typed.txt
 
 # Runs a session in a new directory $1 with the fault $2 (VARIABLE=N) and input $3.
 faulty() {
-  mkdir "$1"
+  mkdir -p "$1"
   (cd "$1" && printf '%s' "$3" | env "$2" LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out)
 }
 
@@ -36,4 +37,11 @@ for n in 1 2; do
     fail "failed read $n: the data set changed"
 done
 pass "a failed first or closing read of the import is reported, data set and dev.out kept"
+# Where hard links are not possible, the backup of the earlier dev.out is a copy.
+mkdir nolink && printf 'old\n' >nolink/dev.out && chmod 640 nolink/dev.out
+faulty nolink DEVMGR_FAIL_LINK=1 '1 1 ../small.txt 0'
+[ "$(cat nolink/dev.out~)" = old ] && [ "$(stat -c '%a %h' nolink/dev.out~)" = "640 1" ] ||
+  fail "no links: dev.out~ is not a copy of the old file with its mode"
+expected_record_file small.txt | cmp -s - nolink/dev.out || fail "no links: dev.out is wrong"
+pass "where links are not possible, dev.out~ is a copy with the old mode"
 echo "cases: $CASES"

@@ -1,7 +1,8 @@
 /* Preloaded by fault tests: makes one call fail with EIO, chosen by the environment.
  * DEVMGR_FAIL_FSYNC=N fails the N-th fsync(2) of a regular file, DEVMGR_FAIL_READ=N the
  * N-th read(2) from a regular file (counting from 1). Reads from pipes and terminals,
- * such as the console's, and fsyncs of directories pass and are not counted. */
+ * such as the console's, and fsyncs of directories pass and are not counted.
+ * DEVMGR_FAIL_LINK=1 fails every link(2) with EPERM, as on a file system without links. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -37,4 +38,14 @@ ssize_t read(int fd, void *buf, size_t n) {
     return -1;
   }
   return real(fd, buf, n);
+}
+
+int link(const char *from, const char *to) {
+  static int (*real)(const char *, const char *);
+  if (real == NULL) real = (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "link");
+  if (getenv("DEVMGR_FAIL_LINK") != NULL) {
+    errno = EPERM;
+    return -1;
+  }
+  return real(from, to);
 }
