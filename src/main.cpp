@@ -3,9 +3,15 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "console/globals.h"
 #include "console/operations.h"
+#include "store/dir_lock.h"
+#include "store/load_records.h"
 
 namespace {
 
@@ -16,6 +22,7 @@ enum class Action { kRun, kHelp, kVersion, kUsageError };
 // The options value that starts the session, parsed once from argv.
 struct Options {
   Action action = Action::kRun;
+  std::optional<std::string> load;  // -l FILE, --load=FILE: start with the records of FILE
 };
 
 constexpr char kUsageLine[] = "usage: devmgr [-h] [-V] [-l FILE]\n";
@@ -54,23 +61,38 @@ Options OptionError(int c, char* argv[], int at) {
 Options ParseOptions(int argc, char* argv[]) {
   static const option kLongOptions[] = {{"help", no_argument, nullptr, 'h'},
                                         {"version", no_argument, nullptr, 'V'},
+                                        {"load", required_argument, nullptr, 'l'},
                                         {nullptr, 0, nullptr, 0}};
   Options options;
   opterr = 0;
   // getopt_long moves optind past a word only when the word is done (optind 0 asks for a
   // fresh start at word 1).
   for (int at = optind > 0 ? optind : 1, c;
-       (c = getopt_long(argc, argv, "+:hV", kLongOptions, nullptr)) != -1; at = optind) {
+       (c = getopt_long(argc, argv, "+:hVl:", kLongOptions, nullptr)) != -1; at = optind) {
     if (c == 'h') {
       options.action = Action::kHelp;
     } else if (c == 'V') {
       if (options.action != Action::kHelp) options.action = Action::kVersion;
+    } else if (c == 'l') {
+      options.load = optarg;
     } else {
       return OptionError(c, argv, at);
     }
   }
   if (optind < argc) return UsageError("unexpected argument", argv[optind]);
   return options;
+}
+
+// Makes the records of the record file at path the data set; the history stays empty.
+// A file that cannot be read or holds a line that is no record ends the process with
+// status 2 before the menu, saying where and why.
+void LoadDataSet(const std::string& path) {
+  LoadError error;
+  if (!LoadRecordFile(path, dev, &error)) {
+    const std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
+    std::fprintf(stderr, "devmgr: %s%s: %s\n", path.c_str(), where.c_str(), error.reason.c_str());
+    std::exit(2);
+  }
 }
 
 }  // namespace
@@ -88,6 +110,10 @@ int main(int argc, char* argv[]) {
       return 2;
     case Action::kRun:
       break;
+  }
+  if (options.load) LoadDataSet(*options.load);
+  if (LockWorkingDirectory() == DirLock::kHeldElsewhere) {
+    std::fputs("devmgr: another devmgr works in this directory; the last save wins\n", stderr);
   }
   // A file size limit must fail the write, which the save reports, not kill the process.
   std::signal(SIGXFSZ, SIG_IGN);

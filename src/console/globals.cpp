@@ -1,5 +1,6 @@
 #include "console/globals.h"
 
+#include "console/rows.h"
 #include "console/texts_gbk.h"
 
 inline namespace state {
@@ -18,5 +19,6 @@ void ResetGlobals() {
   dev.clear();
   backup.clear();
   stat.clear();
+  ForgetDataSetSaved();
   Texts().Reset();
 }

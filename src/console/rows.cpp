@@ -1,5 +1,6 @@
 #include "console/rows.h"
 
+#include <cstdio>
 #include <string>
 
 #include "console/globals.h"
@@ -9,9 +10,12 @@
 
 namespace {
 
+// Whether a save of the data set succeeded in this session; the first keeps a backup.
+bool data_set_saved = false;
+
 void AppendRow(std::string& out, int serial, const device& record) {
   AppendDecimal(out, serial);
-  for (Text device::* field : kDeviceFields) {
+  for (Text device::*field : kDeviceFields) {
     out.append("\t ");
     out.append((record.*field).view());
   }
@@ -58,22 +62,30 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   const bool data_set = tag == "dev";
   const std::size_t count = list.size();
   WriteResult result;
+  std::string reason;
+  WriteOptions options{.keep_backup = data_set && !data_set_saved, .reason = &reason};
   if (data_set) {
     // dev is replaced by list; letting go of it first spares renumbering a copy. The
     // history takes the list once numbered, which no one can tell from before: a
     // snapshot's serials are never shown, only renumbered again when it comes back.
     dev.clear();
-    result = WriteRecordFileRenumbering(std::string(file), list);
+    result = WriteRecordFileRenumbering(std::string(file), list, options);
     backup.Add(list);
     dev = std::move(list);
+    data_set_saved = data_set_saved || result == WriteResult::kOk;
   } else {
-    result = WriteRecordFile(std::string(file), list);
+    result = WriteRecordFile(std::string(file), list, options);
   }
-  ReportSave(file, result, start, count);
+  ReportSave(file, result, start, count, reason);
 }
 
-void ReportSave(std::string_view file, WriteResult result, long long start_ms,
-                std::size_t count) {
+void ForgetDataSetSaved() { data_set_saved = false; }
+
+void ReportSave(std::string_view file, WriteResult result, long long start_ms, std::size_t count,
+                std::string_view reason) {
+  if (!reason.empty()) {
+    std::fprintf(stderr, "devmgr: %.*s\n", static_cast<int>(reason.size()), reason.data());
+  }
   switch (result) {
     case WriteResult::kOk:
       con::Out(file);

@@ -19,13 +19,19 @@ void PutList(const DevList& list);
 
 // Writes list to the record file, numbered 1..n, and reports it on the console. With
 // tag "dev" the list is the data set: it enters the history and, renumbered, becomes
-// dev, also when the file could not be written.
+// dev, also when the file could not be written. The first such save of a session that
+// succeeds keeps the file it replaces as "<file>~"; later ones leave that backup alone.
 void SaveDev(std::string_view file, DevList list, std::string_view tag);
+
+// Forgets that this session has saved the data set, so the next save keeps a backup
+// again (a new session, for the harnesses that run several in one process).
+void ForgetDataSetSaved();
 
 // Prints the elapsed-time tail: the milliseconds since start and " 毫秒\n".
 void PutElapsed(long long start_ms);
 
 // Reports how saving count entries to file went: on success the file name with the time
 // taken since start_ms and the file name with the count; otherwise the failure's message.
-void ReportSave(std::string_view file, WriteResult result, long long start_ms,
-                std::size_t count);
+// A reason the writer gave (a refusal, a failed backup) goes to standard error.
+void ReportSave(std::string_view file, WriteResult result, long long start_ms, std::size_t count,
+                std::string_view reason = {});

@@ -1,3 +1,5 @@
+#include "console/stat_dev.h"
+
 #include <string>
 
 #include "console/globals.h"
@@ -5,7 +7,6 @@
 #include "console/operations.h"
 #include "console/results.h"
 #include "console/rows.h"
-#include "console/stat_dev.h"
 #include "console/texts_gbk.h"
 #include "model/orders.h"
 #include "store/file_writer.h"
@@ -44,8 +45,10 @@ std::string StatFileBytes(const QuantityTotals& totals) {
 
 void SaveMap(std::string_view file, const QuantityTotals& totals) {
   const long long start = con::NowMs();
-  const WriteResult result = WriteFileAtomically(std::string(file), StatFileBytes(totals));
-  ReportSave(file, result, start, totals.size());
+  std::string reason;
+  const WriteResult result =
+      WriteFileAtomically(std::string(file), StatFileBytes(totals), {.reason = &reason});
+  ReportSave(file, result, start, totals.size(), reason);
 }
 
 void StatDev() {

@@ -8,14 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "store/temp_cleanup.h"
 
-std::string DirectoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+namespace {
 
 // Makes the rename itself durable. Failure here is not worth failing the save for:
 // the file's content is already on disk.
@@ -30,30 +25,49 @@ void SyncDirectory(const std::string& dir) {
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
-WriteResult AtomicFileWriter::Open(const std::string& target) {
-  struct stat st;
-  if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return WriteResult::kOpenFailed;
-  target_ = target;
-  const std::size_t slash = target.rfind('/');
-  const std::string prefix = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_ = prefix + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-            std::to_string(attempt);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd_ >= 0) break;
-    if (errno != EEXIST) break;
-  }
-  if (fd_ < 0) {
-    temp_.clear();
+WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions& options) {
+  options_ = options;
+  std::string why;
+  if (!ResolveTarget(target, &target_, &why) || !(why = RefusalReason(target_)).empty()) {
+    Refuse(why);
     return WriteResult::kOpenFailed;
   }
+  SweepStaleTemporaries(target_.path);
+  if (!CreateTemporary()) return WriteResult::kOpenFailed;
+  CopyIdentity(fd_, target_);
   capacity_ = kBlock;
   buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
   used_ = 0;
   failed_ = false;
   written_ = synced_ = 0;
   return WriteResult::kOk;
+}
+
+// The temporary is never more open than the old file, not even before CopyIdentity: it is
+// created with the old permission bits (less the umask) or, for a new file, 0666.
+bool AtomicFileWriter::CreateTemporary() {
+  const std::string prefix = TemporaryPrefix(target_.path);
+  const mode_t mode = target_.exists ? target_.mode & 0777 : 0666;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp_ = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    armed_ = ArmTempCleanup(temp_.c_str());
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd_ >= 0) return true;
+    const int error = errno;
+    Disarm();
+    if (error != EEXIST) break;
+  }
+  temp_.clear();
+  return false;
+}
+
+void AtomicFileWriter::Disarm() {
+  if (armed_) DisarmTempCleanup();
+  armed_ = false;
+}
+
+void AtomicFileWriter::Refuse(const std::string& why) {
+  if (options_.reason != nullptr) *options_.reason = why;
 }
 
 void AtomicFileWriter::Append(std::string_view bytes) {
@@ -100,7 +114,13 @@ WriteResult AtomicFileWriter::Commit() {
   if (::fsync(fd_) != 0) failed_ = true;
   if (::close(fd_) != 0) failed_ = true;
   fd_ = -1;
-  if (!failed_ && ::rename(temp_.c_str(), target_.c_str()) != 0) {
+  std::string why;
+  if (!failed_ && options_.keep_backup && target_.exists && target_.regular &&
+      !KeepBackup(target_, &why)) {
+    Refuse(why);
+    failed_ = true;
+  }
+  if (!failed_ && ::rename(temp_.c_str(), target_.path.c_str()) != 0) {
     failed_ = true;
     if (errno == EISDIR) {
       Discard();
@@ -112,7 +132,8 @@ WriteResult AtomicFileWriter::Commit() {
     return WriteResult::kWriteFailed;
   }
   temp_.clear();
-  SyncDirectory(DirectoryOf(target_));
+  Disarm();
+  SyncDirectory(DirectoryOf(target_.path));
   return WriteResult::kOk;
 }
 
@@ -124,12 +145,14 @@ void AtomicFileWriter::Discard() {
   if (!temp_.empty()) {
     ::unlink(temp_.c_str());
     temp_.clear();
+    Disarm();
   }
 }
 
-WriteResult WriteFileAtomically(const std::string& target, std::string_view bytes) {
+WriteResult WriteFileAtomically(const std::string& target, std::string_view bytes,
+                                const WriteOptions& options) {
   AtomicFileWriter writer;
-  WriteResult opened = writer.Open(target);
+  WriteResult opened = writer.Open(target, options);
   if (opened != WriteResult::kOk) return opened;
   writer.Append(bytes);
   return writer.Commit();

@@ -1,17 +1,34 @@
 // Replacing a file whole and safely: write a temporary file beside it, flush it to
 // stable storage, rename it over the target. A crash or a full disk never leaves a
 // truncated target; the target keeps its old content until the rename.
+//
+// The file keeps its identity: a symbolic link is followed and stays a link (the file it
+// points to is replaced), the permission bits and, where permitted, the owner carry over
+// to the new file, and a file with other hard links or one the user may not write is not
+// replaced at all. Temporary files of killed runs beside the target are swept away, and
+// SIGINT, SIGTERM or SIGHUP during a save remove its temporary file before they end the
+// process.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "store/file_identity.h"
+
 // How a write ended; the console maps each outcome to its message.
 enum class WriteResult {
   kOk,
-  kOpenFailed,   // the temporary file could not be created, or the target is no file
+  kOpenFailed,   // the temporary file could not be created, or the target is refused:
+                 // a directory, a file with several hard links, not writable for the user
   kWriteFailed,  // a write, the flush, the close or the rename failed
+};
+
+// How to write: whether to keep the old content as a backup, and where to put the reason
+// for a refusal or a failed backup (one line in English), if anywhere.
+struct WriteOptions {
+  bool keep_backup = false;  // keep an existing target as "<target>~" before replacing it
+  std::string* reason = nullptr;
 };
 
 // Writes one file through a temporary. Usage: Open, Append as often as needed, Commit.
@@ -23,8 +40,10 @@ class AtomicFileWriter {
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
   ~AtomicFileWriter();
 
-  // Creates the temporary file for target (exclusively, never following a link).
-  WriteResult Open(const std::string& target);
+  // Resolves target's links, checks that it may be replaced, and creates the temporary
+  // file beside the resolved file (exclusively, never following a link), with the old
+  // file's mode and owner before any byte is written.
+  WriteResult Open(const std::string& target, const WriteOptions& options = {});
 
   // Buffers bytes, writing them out in large blocks. Errors surface at Commit.
   void Append(std::string_view bytes);
@@ -37,27 +56,34 @@ class AtomicFileWriter {
   }
   void Advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
 
-  // Writes what is buffered, syncs, closes and renames over the target.
+  // Writes what is buffered, syncs, closes, keeps the backup if asked, and renames over
+  // the target.
   WriteResult Commit();
 
  private:
   static constexpr std::size_t kBlock = 1 << 20;
   static constexpr std::size_t kWritebackChunk = 8 << 20;
 
+  bool CreateTemporary();
+  void Refuse(const std::string& why);
+  void Disarm();
   void FlushBuffer();
   void MakeRoom(std::size_t n);
   void Discard();
 
-  std::string target_;
+  SaveTarget target_;
+  WriteOptions options_;
   std::string temp_;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   int fd_ = -1;
   bool failed_ = false;
+  bool armed_ = false;       // the signal handlers know temp_
   std::size_t written_ = 0;  // bytes written to the temporary file
   std::size_t synced_ = 0;   // bytes whose write-back has been started
 };
 
 // Writes bytes as the whole new content of target.
-WriteResult WriteFileAtomically(const std::string& target, std::string_view bytes);
+WriteResult WriteFileAtomically(const std::string& target, std::string_view bytes,
+                                const WriteOptions& options = {});

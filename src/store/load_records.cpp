@@ -1,0 +1,144 @@
+#include "store/load_records.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+// Blank, tab, VT, FF and CR separate the tokens of a line.
+bool IsSeparator(char c) { return c == ' ' || (c >= '\t' && c <= '\r' && c != '\n'); }
+
+// Splits the line [p, end) into its tokens; returns their number, or 9 for more than eight.
+std::size_t SplitLine(const char* p, const char* end, std::string_view (&tokens)[8]) {
+  std::size_t n = 0;
+  for (;;) {
+    while (p < end && IsSeparator(*p)) ++p;
+    if (p == end) return n;
+    const char* start = p;
+    while (p < end && !IsSeparator(*p)) ++p;
+    if (n == 8) return 9;
+    tokens[n++] = {start, static_cast<std::size_t>(p - start)};
+  }
+}
+
+// True when token is a decimal number from 1 to INT_MAX, digits only.
+bool IsSerial(std::string_view token) {
+  if (token.empty() || token.size() > 10) return false;
+  long long value = 0;
+  for (char c : token) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return value >= 1 && value <= INT_MAX;
+}
+
+// A guess at the number of lines, from those of the first part, so that the records are
+// reserved once without a pass over the whole file.
+std::size_t EstimateLines(const char* bytes, std::size_t size) {
+  const std::size_t sample = std::min<std::size_t>(size, 1 << 16);
+  const auto feeds = static_cast<std::size_t>(std::count(bytes, bytes + sample, '\n'));
+  if (sample == size || feeds == 0) return feeds + 1;
+  return static_cast<std::size_t>(static_cast<double>(feeds) * static_cast<double>(size) /
+                                  static_cast<double>(sample) * 1.05) +
+         1;
+}
+
+// Fills error with line and reason; returns false for the caller to return.
+bool Fail(LoadError* error, std::size_t line, std::string reason) {
+  error->line = line;
+  error->reason = std::move(reason);
+  return false;
+}
+
+// Why a line of n tokens (n != 8) is not a record.
+std::string FieldCountReason(std::size_t n) {
+  if (n == 0) return "empty line, expected a serial and seven fields";
+  if (n > 8) return "more than eight fields, expected a serial and seven";
+  return "only " + std::to_string(n) + " fields, expected a serial and seven";
+}
+
+// A file's whole content, read to its end.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+};
+
+// Reads the regular file at path whole, growing the buffer if it turns out longer than
+// its size said.
+bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Fail(error, 0, std::string("cannot open: ") + std::strerror(errno));
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Fail(error, 0, "not a regular file");
+  }
+  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+  out->data = std::make_unique_for_overwrite<char[]>(capacity);
+  for (ssize_t n; (n = ::read(fd, out->data.get() + out->size, capacity - out->size)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int read_error = errno;
+      ::close(fd);
+      return Fail(error, 0, std::string("cannot read: ") + std::strerror(read_error));
+    }
+    out->size += static_cast<std::size_t>(n);
+    if (out->size == capacity) {
+      auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::copy_n(out->data.get(), out->size, bigger.get());
+      out->data = std::move(bigger);
+      capacity *= 2;
+    }
+  }
+  ::close(fd);
+  return true;
+}
+
+}  // namespace
+
+bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& records,
+                      LoadError* error) {
+  const char* const end = bytes + size;
+  records.reserve(records.size() + EstimateLines(bytes, size));
+  TextStore& store = Texts();
+  std::size_t line = 0;
+  for (const char* p = bytes; p < end;) {
+    ++line;
+    const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    const char* eol = found ? static_cast<const char*>(found) : end;
+    std::string_view tokens[8];
+    const std::size_t n = SplitLine(p, eol, tokens);
+    if (n != 8) return Fail(error, line, FieldCountReason(n));
+    if (!IsSerial(tokens[0])) {
+      return Fail(error, line, "the serial is not a decimal number from 1 to 2147483647");
+    }
+    device record;
+    record.serial = static_cast<int>(records.size() + 1);
+    for (std::size_t i = 0; i < 7; ++i) {
+      record.*kDeviceFields[i] = store.Slice(tokens[i + 1].data(), tokens[i + 1].size());
+    }
+    records.push_back(record);
+    p = eol == end ? end : eol + 1;
+  }
+  return true;
+}
+
+bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error) {
+  FileBytes file;
+  if (!ReadRegularFile(path, &file, error)) return false;
+  DevList::Records records;
+  if (file.size > 0) {
+    const char* bytes = Texts().Adopt(std::move(file.data), file.size);
+    if (!ParseRecordLines(bytes, file.size, records, error)) return false;
+  }
+  list = DevList(std::move(records));
+  return true;
+}

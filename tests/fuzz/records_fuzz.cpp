@@ -1,0 +1,82 @@
+// Fuzz target: the record file reader behind --load. Every input either gives one record
+// per line, each of seven fields that hold no separator and no line feed, numbered by
+// position, which written back as a record file and read again gives the same fields; or
+// it is refused naming a line of the input and a reason.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/device.h"
+#include "store/load_records.h"
+
+namespace {
+
+// Aborts, naming the broken promise, unless ok.
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "records_fuzz: %s\n", what);
+  std::abort();
+}
+
+// The lines of bytes: line feeds, plus one for a last line without its line feed.
+std::size_t LineCount(std::string_view bytes) {
+  const auto feeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  return feeds + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
+}
+
+// Parses bytes from a buffer adopted by the text store; false when refused.
+bool Parse(std::string_view bytes, DevList::Records& records, LoadError* error) {
+  auto buffer = std::make_unique<char[]>(bytes.size() + 1);
+  std::memcpy(buffer.get(), bytes.data(), bytes.size());
+  const char* kept = Texts().Adopt(std::move(buffer), bytes.size() + 1);
+  return ParseRecordLines(kept, bytes.size(), records, error);
+}
+
+// The record file the writer would make of records.
+std::string Render(const DevList::Records& records) {
+  std::string out;
+  for (const device& d : records) {
+    out += std::to_string(d.serial);
+    for (Text device::*field : kDeviceFields) out += " " + std::string((d.*field).view());
+    out += "\n";
+  }
+  return out;
+}
+
+// One record per line, numbered by position, seven non-empty fields without separators.
+void CheckRecords(const DevList::Records& records, std::size_t lines) {
+  Check(records.size() == lines, "not one record per line");
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    Check(records[i].serial == static_cast<int>(i + 1), "serial is not the position");
+    for (Text device::*field : kDeviceFields) {
+      const std::string_view text = (records[i].*field).view();
+      Check(!text.empty(), "empty field");
+      Check(text.find_first_of(" \t\n\v\f\r") == std::string_view::npos, "separator in field");
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  DevList::Records records;
+  LoadError error;
+  if (Parse(bytes, records, &error)) {
+    CheckRecords(records, LineCount(bytes));
+    const std::string again = Render(records);
+    DevList::Records reread;
+    Check(Parse(again, reread, &error), "its own rendering refused");
+    Check(Render(reread) == again, "rendering read back differs");
+  } else {
+    Check(error.line >= 1 && error.line <= LineCount(bytes), "error names no line");
+    Check(!error.reason.empty(), "error without a reason");
+  }
+  Texts().Reset();
+  return 0;
+}

@@ -1,0 +1,79 @@
+// Reading a record file to start a session from: what is a record line and what is not,
+// and that a refused file leaves the list alone.
+#include "store/load_records.h"
+
+#include <gtest/gtest.h>
+
+#include "console/globals.h"
+#include "support/session.h"
+
+namespace {
+
+// "serial:code,...,price|..." for a whole list.
+std::string Render(const DevList& list) {
+  std::string out;
+  for (const device& d : list) {
+    if (!out.empty()) out += '|';
+    out += std::to_string(d.serial) + ":";
+    for (Text device::*field : kDeviceFields) {
+      if (field != kDeviceFields[0]) out += ',';
+      out += (d.*field).view();
+    }
+  }
+  return out;
+}
+
+// Loads bytes from a file; the rendered list, or "line N: reason" when refused.
+std::string Load(const TempDir& dir, std::string_view bytes) {
+  WriteFile(dir.File("dev.out"), bytes);
+  DevList list;
+  LoadError error;
+  if (!LoadRecordFile(dir.File("dev.out"), list, &error)) {
+    EXPECT_TRUE(list.empty());
+    return "line " + std::to_string(error.line) + ": " + error.reason;
+  }
+  return Render(list);
+}
+
+TEST(LoadRecords, AcceptsRecordLinesAndRefusesOthersNamingTheLine) {
+  const std::string kA = "1 A n h d 1 2042.1.1 9\n";
+  const struct {
+    std::string bytes;
+    std::string expected;
+  } kCases[] = {
+      {"", ""},
+      {kA, "1:A,n,h,d,1,2042.1.1,9"},
+      {"7 A n h d 1 t 9\n3 B n h d 2 t 8", "1:A,n,h,d,1,t,9|2:B,n,h,d,2,t,8"},
+      {"1 A n h d 1 t 9\r\n2\tB  n h d 2 t 8 \r\n", "1:A,n,h,d,1,t,9|2:B,n,h,d,2,t,8"},
+      {std::string("1 A\0x n h d 1 t 9\n", 18), std::string("1:A\0x,n,h,d,1,t,9", 17)},
+      {"2147483647 A n h d 1 t 9\n", "1:A,n,h,d,1,t,9"},
+      {kA + "\n", "line 2: empty line, expected a serial and seven fields"},
+      {kA + "2 A n h d 1 t\n", "line 2: only 7 fields, expected a serial and seven"},
+      {"1 A n h d 1 t 9 x\n", "line 1: more than eight fields, expected a serial and seven"},
+      {kA + kA + "0 A n h d 1 t 9\n",
+       "line 3: the serial is not a decimal number from 1 to 2147483647"},
+      {"2147483648 A n h d 1 t 9\n",
+       "line 1: the serial is not a decimal number from 1 to 2147483647"},
+      {"+1 A n h d 1 t 9\n", "line 1: the serial is not a decimal number from 1 to 2147483647"},
+      {"1x A n h d 1 t 9\n", "line 1: the serial is not a decimal number from 1 to 2147483647"},
+      {"A n h d 1 t 9\n", "line 1: only 7 fields, expected a serial and seven"},
+  };
+  TempDir dir;
+  for (const auto& c : kCases) EXPECT_EQ(Load(dir, c.bytes), c.expected) << c.bytes;
+  ResetGlobals();
+}
+
+TEST(LoadRecords, RefusesWhatIsNoReadableRegularFile) {
+  TempDir dir;
+  DevList list;
+  LoadError error;
+  EXPECT_FALSE(LoadRecordFile(dir.File("missing"), list, &error));
+  EXPECT_EQ(error.line, 0u);
+  EXPECT_EQ(error.reason, "cannot open: No such file or directory");
+  EXPECT_FALSE(LoadRecordFile(dir.path(), list, &error));
+  EXPECT_EQ(error.reason, "not a regular file");
+  EXPECT_FALSE(LoadRecordFile("/dev/null", list, &error));
+  EXPECT_TRUE(list.empty());
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# What a save keeps besides the content, met by the real binary: the previous session's
+# dev.out as dev.out~, a session started from a record file (--load), a symbolic link and
+# where it points, the mode, other hard links, a file the user may not write, and a second
+# devmgr in the same directory.
+source "$(dirname "$0")/fault_lib.sh"
+cd "$WORK"
+make_records first.txt 3
+make_records more.txt 5
+typed='T9 camera lin pr 2 2042.5.20 4399'
+
+# Runs devmgr in dir ($1) with options ($3...) and input ($2); output to out, errors to err.
+run_in() {
+  local dir="$1" input="$2"
+  shift 2
+  (cd "$dir" && printf '%s' "$input" | LD_PRELOAD="$NOPAUSE" "$DEVMGR" "$@" >out 2>err)
+}
+# Lists the names in a directory on one line.
+names() { ls -A "$1" | tr '\n' ' '; }
+
+mkdir restart
+run_in restart '1 1 ../first.txt 0'
+cp restart/dev.out yesterday.out
+run_in restart "1 2 $typed 1 1 ../more.txt 0"
+cmp -s restart/dev.out~ yesterday.out || fail "restart: dev.out~ is not the earlier session's"
+[ "$(stat -c %h restart/dev.out)" -eq 1 ] || fail "restart: dev.out shares its inode"
+{ echo "$typed"; cat more.txt; } | expected_record_file /dev/stdin |
+  cmp -s - restart/dev.out || fail "restart: dev.out is not the new data set"
+pass "a restart keeps the earlier dev.out as dev.out~, later saves leave it"
+
+# --load: browse shows the file's records, a deletion saves them renumbered.
+cp restart/dev.out loaded.expected
+mkdir load && cp restart/dev.out load/saved.out
+run_in load '2 4 1 1 0' -l saved.out
+grep -q "^1.*T9.*camera" load/out && grep -q "^6.*D0000005" load/out ||
+  fail "--load: browsing did not show the loaded records"
+tail -n +2 loaded.expected | cut -d' ' -f2- | expected_record_file /dev/stdin |
+  cmp -s - load/dev.out || fail "--load: the deletion did not save the rest renumbered"
+pass "--load round-trips a saved dev.out: browse, delete, save renumbered"
+
+# --load of a broken file: status 2, the place on standard error, nothing written.
+mkdir broken && sed '3s/^3 /x /' loaded.expected >broken/bad.out
+before="$(names broken)"
+set +e
+run_in broken '1 2 a b c d e f g 0' --load=bad.out
+status=$?
+set -e
+[ "$status" -eq 2 ] && [ ! -s broken/out ] || fail "--load bad line: status $status, output"
+grep -qx 'devmgr: bad.out:3: the serial is not a decimal number from 1 to 2147483647' \
+  broken/err || fail "--load bad line: $(cat broken/err)"
+[ "$(names broken)" = "$before""err out " ] || fail "--load bad line wrote $(names broken)"
+pass "--load refuses a broken line: status 2, file and line on stderr, nothing written"
+
+# A symbolic link (relative, into another directory) stays a link; its target is replaced,
+# the target's backup lies beside it.
+mkdir -p linked/store && printf 'old\n' >linked/store/real.out
+ln -s store/real.out linked/dev.out
+run_in linked '1 1 ../first.txt 0'
+[ -L linked/dev.out ] && [ "$(readlink linked/dev.out)" = store/real.out ] ||
+  fail "symlink: dev.out is no longer the link"
+expected_record_file first.txt | cmp -s - linked/store/real.out ||
+  fail "symlink: the target did not get the new content"
+[ "$(cat linked/store/real.out~)" = old ] && no_temporaries linked/store ||
+  fail "symlink: no backup beside the target, or a temporary left"
+pass "a symlinked dev.out stays a link, its target gets the new content"
+
+# Modes are kept whatever the umask (077 would take every bit but the owner's); other
+# hard links make the save refuse.
+for mode in 640 600 604; do
+  mkdir "mode$mode" && printf 'old\n' >"mode$mode/dev.out" && chmod "$mode" "mode$mode/dev.out"
+  (umask 077 && run_in "mode$mode" '1 1 ../first.txt 0')
+  [ "$(stat -c %a "mode$mode/dev.out")" = "$mode" ] || fail "mode $mode became" \
+    "$(stat -c %a "mode$mode/dev.out")"
+done
+pass "modes 0640, 0600 and 0604 are kept"
+mkdir hard && printf 'old\n' >hard/dev.out && ln hard/dev.out hard/twin
+run_in hard '1 1 ../first.txt 0'
+holds hard/out '写入文件打开失败！' && grep -q '^devmgr: .*dev.out: has 2 hard links' hard/err ||
+  fail "hard links: the refusal was not reported"
+[ "$(cat hard/twin)" = old ] && [ "$(cat hard/dev.out)" = old ] || fail "hard links: changed"
+pass "a dev.out with another hard link is refused, reported, kept"
+
+# A dev.out of mode 0444 is not the user's to replace (root may; so as root the session
+# runs as the user nobody, as in permissions_test.sh).
+mkdir ro && printf 'old\n' >ro/dev.out && chmod 444 ro/dev.out && chmod 777 ro
+cp first.txt ro/ && chmod 644 ro/first.txt
+# Runs the session in ro as an ordinary user; false when there is no way to be one.
+as_user_in_ro() {
+  if [ "$(id -u)" -ne 0 ]; then
+    run_in ro '1 1 first.txt 0'
+    return 0
+  fi
+  setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null || return 1
+  mkdir bin && cp "$DEVMGR" "$NOPAUSE" bin/ && chmod -R a+rX bin && chmod a+x "$WORK"
+  (cd ro && printf '1 1 first.txt 0' | setpriv --reuid=65534 --regid=65534 --clear-groups \
+    env LD_PRELOAD="$WORK/bin/$(basename "$NOPAUSE")" "$WORK/bin/$(basename "$DEVMGR")" \
+    >out 2>err)
+}
+if as_user_in_ro; then
+  holds ro/out '写入文件打开失败！' && grep -q 'dev.out: may not be written: Permission denied' \
+    ro/err || fail "0444: the refusal was not reported: $(cat ro/err)"
+  [ "$(cat ro/dev.out)" = old ] && [ "$(stat -c %a ro/dev.out)" = 444 ] && no_temporaries ro ||
+    fail "0444: dev.out was replaced or a temporary left"
+  pass "a dev.out of mode 0444 is refused for an ordinary user, kept as it was"
+else
+  echo "skipped: as root without setpriv, a 0444 dev.out cannot be tried"
+fi
+
+# Two sessions in one directory: the second is warned on stderr, the first is not.
+mkdir two && mkfifo two/in
+(cd two && LD_PRELOAD="$NOPAUSE" "$DEVMGR" <in >out1 2>err1) &
+exec 3>two/in
+for _ in $(seq 1 100); do [ -s two/out1 ] && break; sleep 0.05; done
+run_in two '0'
+printf '0\n' >&3 && exec 3>&-
+wait
+[ ! -s two/err1 ] && grep -qx 'devmgr: another devmgr works in this directory; the last save wins' \
+  two/err || fail "two sessions: warnings $(cat two/err1) / $(cat two/err)"
+pass "a second devmgr in the same directory is warned"
+echo "cases: $CASES"
