@@ -43,7 +43,9 @@ constexpr char kHelp[] =
 // Says what was wrong with the command line, and the usage line, on standard error.
 Options UsageError(const char* what, const char* word) {
   std::fprintf(stderr, "devmgr: %s '%s'\ndevmgr: %s", what, word, kUsageLine);
-  return {Action::kUsageError};
+  Options refused;
+  refused.action = Action::kUsageError;
+  return refused;
 }
 
 // The same for an option getopt_long refused in the word argv[at]: a short option is
