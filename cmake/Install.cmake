@@ -17,12 +17,10 @@ set(CPACK_PACKAGE_DESCRIPTION
     "devmgr keeps a list of device records (number, name, holder, department, quantity,\n\
 purchase time, price) and is worked through numbered Chinese menus in GBK: entry from\n\
 a file or by hand, browsing, query, deletion, sorting, range filters, undo and\n\
-quantity totals. Install luit to read it in a UTF-8 terminal.")
+quantity totals. In a UTF-8 terminal it shows and reads UTF-8 by itself.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libc and libstdc++ versions the binary needs, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# luit 2 shows the GBK dialogue in a UTF-8 terminal; the program runs without it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "luit (>= 2)")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
