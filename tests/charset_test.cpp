@@ -48,7 +48,10 @@ TEST(GbToUtf8, PiecesCutAnywhereAndInvalidBytes) {
       {"0x80 and 0xFF are no characters", {"a\x80z\xFF"}, "a" + kFffd + "z" + kFffd},
       {"lead byte before a line feed keeps the line feed", {"\x81\n"}, kFffd + "\n"},
       {"lead byte before a blank", {"\xB0 x"}, kFffd + " x"},
-      {"four-byte form out of range", {"\xFE\x39\xFE\x39" "c"}, kFffd + "c"},
+      {"four-byte form out of range",
+       {"\xFE\x39\xFE\x39"
+        "c"},
+       kFffd + "c"},
       {"cut character never completed", {"x" + menu.substr(0, 1)}, "x" + kFffd},
       {"cut four-byte character at the end", {rare.substr(0, 2)}, kFffd},
       {"a cut tail then an invalid byte", {menu.substr(0, 1), "\xFF"}, kFffd + kFffd},
@@ -76,12 +79,17 @@ TEST(Utf8ToGb, TypedTokens) {
       {"mixed", "A4纸x", Gbk("A4纸x")},
       {"a character GBK lacks takes four bytes", "𠀀设备", Gb18030("𠀀") + Gbk("设备")},
       {"euro sign", "€", Gb18030("€")},
-      {"stray continuation byte", "a\x80" "b", "a\x80" "b"},
+      {"stray continuation byte",
+       "a\x80"
+       "b",
+       "a\x80"
+       "b"},
       {"cut sequence, then ASCII", "\xE6\x95x", "\xE6\x95x"},
       {"cut sequence at the end", "设\xE5\xA4", Gbk("设") + "\xE5\xA4"},
       {"overlong slash", "\xC0\xAF", "\xC0\xAF"},
       {"surrogate", "\xED\xA0\x80", "\xED\xA0\x80"},
       {"past U+10FFFF", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
+      {"private-use character without a GB18030 form", "\uE81E", "\uE81E"},
       {"0xFF among Chinese", "中\xFF文", Gbk("中") + "\xFF" + Gbk("文")},
   };
   for (const Case& c : cases) EXPECT_EQ(charset::Utf8ToGb(c.typed), c.gb) << c.name;

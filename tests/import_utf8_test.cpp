@@ -45,7 +45,8 @@ TEST_F(ImportUtf8Test, Utf8FileGivesTheRecordsOfItsGbkTwin) {
   } cases[] = {
       {"UTF-8", utf8},
       {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8},
-      {"CR LF line ends", [&] {
+      {"CR LF line ends",
+       [&] {
          std::string crlf;
          for (char c : utf8) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
          return crlf;
@@ -68,7 +69,9 @@ TEST_F(ImportUtf8Test, OtherFilesAreTakenByteForByte) {
     std::size_t words;
   } cases[] = {
       {"ASCII", "a b c d e f g", "a b c d e f g |", 7},
-      {"byte-order mark alone on ASCII is dropped", "\xEF\xBB\xBF" "a b c d e f g h",
+      {"byte-order mark alone on ASCII is dropped",
+       "\xEF\xBB\xBF"
+       "a b c d e f g h",
        "a b c d e f g |", 8},
       {"GBK Chinese", Gbk("设备 甲 乙 丙 1 2020.1.1 9"), Gbk("设备 甲 乙 丙 1 2020.1.1 9 |"), 7},
       {"UTF-8 with one invalid byte", "设备 \xFF b c d e f", "设备 \xFF b c d e f |", 7},

@@ -38,11 +38,18 @@ TEST(ChooseEncoding, EnvironmentAndTerminals) {
       {"output piped", {nullptr, nullptr, nullptr, "C.UTF-8", true, false}, {true, false, false}},
       {"input piped", {nullptr, nullptr, nullptr, "C.UTF-8", false, true}, {false, true, true}},
       {"both piped", {nullptr, nullptr, nullptr, "C.UTF-8", false, false}, none},
-      {"forced UTF-8 into pipes", {"UTF-8", nullptr, nullptr, "C", false, false}, {true, true, false}},
-      {"forced utf8, any case", {"Utf8", nullptr, nullptr, nullptr, false, false}, {true, true, false}},
-      {"forced GBK on a UTF-8 terminal", {"gbk", nullptr, nullptr, "C.UTF-8", true, true},
+      {"forced UTF-8 into pipes",
+       {"UTF-8", nullptr, nullptr, "C", false, false},
+       {true, true, false}},
+      {"forced utf8, any case",
+       {"Utf8", nullptr, nullptr, nullptr, false, false},
+       {true, true, false}},
+      {"forced GBK on a UTF-8 terminal",
+       {"gbk", nullptr, nullptr, "C.UTF-8", true, true},
        {false, false, true}},
-      {"forced GB18030", {"GB18030", "C.UTF-8", nullptr, nullptr, true, true}, {false, false, true}},
+      {"forced GB18030",
+       {"GB18030", "C.UTF-8", nullptr, nullptr, true, true},
+       {false, false, true}},
       {"forced but empty: automatic", {"", nullptr, nullptr, "C.UTF-8", true, true}, both},
       {"unknown value warns, then automatic",
        {"latin1", nullptr, nullptr, "C.UTF-8", true, true},
@@ -105,7 +112,7 @@ TEST_F(TerminalWiringTest, UtfTerminalSeesUtf8AndTypesIntoGbk) {
   std::string rare;
   ASSERT_TRUE(ConvertText("𠀀", "GB18030", "UTF-8", &rare));
   EXPECT_EQ(con::ReadToken(), rare);  // GBK lacks it: GB18030's four bytes
-  con::Out(Gbk("设").substr(0, 1));  // left cut when the session ends
+  con::Out(Gbk("设").substr(0, 1));   // left cut when the session ends
   EXPECT_EQ(End(), "->请选择操作:\xEF\xBF\xBD\n");
 }
 

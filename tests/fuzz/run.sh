@@ -43,7 +43,7 @@ ${end_cov:-?} edges, features $(stat_of "$dir/log" 'ft'), corpus $(ls "$dir/corp
 inputs, peak RSS $(stat_of "$dir/log" 'stat::peak_rss_mb') MB"
   if [ "$status" -ne 0 ]; then
     line="$line: FAILED (status $status), see $dir/log"
-    grep -E '^(==[0-9]+==ERROR|SUMMARY|session_fuzz|orders_fuzz|artifact_prefix)' "$dir/log" >&2
+    grep -E '^(==[0-9]+==ERROR|SUMMARY|session_fuzz|orders_fuzz|charset_fuzz|artifact_prefix)' "$dir/log" >&2
     ls "$dir" | grep -E '^(crash|leak|timeout|oom|slow-unit)-' | sed "s|^|  input: $dir/|" >&2
   fi
   echo "$line" | tee -a "$summary"
@@ -52,4 +52,5 @@ inputs, peak RSS $(stat_of "$dir/log" 'stat::peak_rss_mb') MB"
 
 run_target session_fuzz -max_len=8192 -dict="$root/tests/fuzz/session.dict" || failed=1
 run_target orders_fuzz -max_len=256 || failed=1
+run_target charset_fuzz -max_len=1024 || failed=1
 exit "$failed"
