@@ -104,15 +104,16 @@ int Iconv::Run(const char** in, std::size_t* in_left, char** out, std::size_t* o
 }
 
 void GbToUtf8::Convert(std::string_view bytes, std::string& out) {
-  if (tail_.empty()) return ConvertWhole(bytes, out);
+  if (tail_.empty()) return ConvertWhole(bytes, false, out);
   std::string joined;
   joined.swap(tail_);
   joined.append(bytes);
-  ConvertWhole(joined, out);
+  ConvertWhole(joined, false, out);
 }
 
-// Converts bytes and keeps a character cut at their end in tail_.
-void GbToUtf8::ConvertWhole(std::string_view bytes, std::string& out) {
+// Converts bytes. A character cut at their end is kept in tail_, or at the last piece
+// (last) shown as invalid: iconv calls bytes incomplete before it looks at their values.
+void GbToUtf8::ConvertWhole(std::string_view bytes, bool last, std::string& out) {
   const char* in = bytes.data();
   std::size_t in_left = bytes.size();
   std::size_t used = out.size();
@@ -122,7 +123,7 @@ void GbToUtf8::ConvertWhole(std::string_view bytes, std::string& out) {
     std::size_t dst_left = out.size() - used;
     const int error = cd_.Run(&in, &in_left, &dst, &dst_left);
     used = out.size() - dst_left;
-    if (error == EILSEQ) {
+    if (error == EILSEQ || (error == EINVAL && last)) {
       out.replace(used, kReplacement.size(), kReplacement);
       used += kReplacement.size();
       const std::size_t skip = InvalidGbLength(reinterpret_cast<const unsigned char*>(in), in_left);
@@ -140,8 +141,9 @@ void GbToUtf8::ConvertWhole(std::string_view bytes, std::string& out) {
 
 void GbToUtf8::Finish(std::string& out) {
   if (tail_.empty()) return;
-  out.append(kReplacement);
-  tail_.clear();
+  std::string rest;
+  rest.swap(tail_);
+  ConvertWhole(rest, true, out);
 }
 
 std::string Utf8ToGb(std::string_view typed) {

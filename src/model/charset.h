@@ -48,11 +48,11 @@ class GbToUtf8 {
   // Appends the UTF-8 form of bytes (after the part kept from the last call) to out.
   void Convert(std::string_view bytes, std::string& out);
 
-  // Appends U+FFFD for a character left incomplete by the last piece, and forgets it.
+  // Appends what is left of the last piece, its incomplete character as U+FFFD.
   void Finish(std::string& out);
 
  private:
-  void ConvertWhole(std::string_view bytes, std::string& out);
+  void ConvertWhole(std::string_view bytes, bool last, std::string& out);
 
   Iconv cd_;
   std::string tail_;  // the start of a character cut by the end of the last piece

@@ -46,12 +46,16 @@ cmp -s <(shown c) <(shown bogus) || fail "an unknown DEVMGR_ENCODING changed the
   fail "an unknown DEVMGR_ENCODING was not warned about once: $(cat "$WORK/bogus/err")"
 pass "an unknown DEVMGR_ENCODING warns once and changes nothing"
 
-# The UTF-8 twin of the example file: the same dev.out, and one note.
-printf '1\n1\ndevices.utf8.txt\n0\n' | run_in twin
+# The UTF-8 twin of the example file, with and without a byte-order mark: the same
+# dev.out as the GBK file, and one note each.
+{ printf '\xEF\xBB\xBF'; cat "$root/examples/devices.utf8.txt"; } >"$WORK/bom.txt"
 printf '1\n1\ndevices.txt\n0\n' | run_in gbk
-cmp -s "$WORK/twin/dev.out" "$WORK/gbk/dev.out" || fail "the UTF-8 file gave other records"
-[ "$(cat "$WORK/twin/err")" = "devmgr: devices.utf8.txt: UTF-8 text, converted to GB18030" ] ||
-  fail "note for the UTF-8 file: $(cat "$WORK/twin/err")"
+for twin in devices.utf8.txt ../bom.txt; do
+  printf '1\n1\n%s\n0\n' "$twin" | run_in twin
+  cmp -s "$WORK/twin/dev.out" "$WORK/gbk/dev.out" || fail "$twin gave other records"
+  [ "$(cat "$WORK/twin/err")" = "devmgr: $twin: UTF-8 text, converted to GB18030" ] ||
+    fail "note for $twin: $(cat "$WORK/twin/err")"
+done
 [ ! -s "$WORK/gbk/err" ] || fail "the GBK file was noted: $(cat "$WORK/gbk/err")"
 pass "a UTF-8 import file is converted, with a note"
 
@@ -64,7 +68,8 @@ cmp -s <(shown whole | sed 's/21\.txt/N.txt/') <(shown partial | sed 's/23\.txt/
   fail "the dropped words changed the console"
 cmp -s "$WORK/whole/dev.out" "$WORK/partial/dev.out" || fail "the dropped words reached dev.out"
 [ ! -s "$WORK/whole/err" ] || fail "21 words were warned about"
-expected='devmgr: ../23.txt: 23 words, not a multiple of seven; the last incomplete record (2 words) was dropped'
+expected='devmgr: ../23.txt: 23 words, not a multiple of seven; '
+expected+='the last incomplete record (2 words) was dropped'
 [ "$(cat "$WORK/partial/err")" = "$expected" ] || fail "warning: $(cat "$WORK/partial/err")"
 pass "an incomplete last record is dropped with a warning on standard error"
 echo "$CASES passed, 0 failed"
