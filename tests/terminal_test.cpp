@@ -64,4 +64,18 @@ TEST(TerminalWiring, Utf8TerminalSeesUtf8AndTypesGb) {
   EXPECT_EQ(shown, "->请选择:\uFFFD\n");  // and a fresh line for the shell's prompt
 }
 
+TEST(TerminalWiring, NoFreshLineAfterAnEchoedLineEnd) {
+  std::string shown;
+  con::Wiring w;
+  w.read = [](char* buf, std::size_t) { return std::string_view("0\n").copy(buf, 2); };
+  w.write = [&](std::string_view bytes) { shown.append(bytes); };
+  w.exit = [](int) { throw Ended{}; };
+  con::Wire(con::TerminalWiring(std::move(w), {false, false, true}));
+  con::Out("->");
+  EXPECT_EQ(con::ReadToken(), "0");  // the terminal echoed 0 and the line end
+  EXPECT_THROW(con::EndSession(0), Ended);
+  con::Wire(con::ProcessWiring());
+  EXPECT_EQ(shown, "->");
+}
+
 }  // namespace

@@ -31,7 +31,9 @@ bool NamesGb(std::string_view charset) {
 // What the wrapped writer remembers between writes.
 struct Transport {
   charset::GbToUtf8 to_utf8;
-  bool line_open = false;  // the last byte written was not a line feed
+  // The terminal's cursor is not at the start of a line: the last byte written was not a
+  // line feed, or the last line read (which the terminal echoed) did not end with one.
+  bool line_open = false;
 };
 
 }  // namespace
@@ -67,6 +69,11 @@ Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding) {
   Wiring w = inner;
   if (encoding.decode_input)
     w.decode = [](std::string_view typed) { return charset::Utf8ToGb(typed); };
+  w.read = [inner, transport](char* buf, std::size_t cap) {
+    const std::size_t n = inner.read(buf, cap);
+    if (n > 0) transport->line_open = buf[n - 1] != '\n';
+    return n;
+  };
   w.write = [inner, transport, encode = encoding.encode_output](std::string_view bytes) {
     if (bytes.empty()) return;
     transport->line_open = bytes.back() != '\n';

@@ -40,7 +40,8 @@ bool LocaleIsUtf8(const TerminalFacts& facts);
 // standard error and chooses as if unset.
 ConsoleEncoding ChooseEncoding(const TerminalFacts& facts, std::string* warning);
 
-// Wraps inner's writer, token decoder and exit with the conversions of encoding.
+// Wraps inner's reader, writer, token decoder and exit with the conversions of encoding
+// and the fresh line at the end.
 Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding);
 
 // Reads this process's environment and terminals, warns about an unknown DEVMGR_ENCODING

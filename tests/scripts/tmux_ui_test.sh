@@ -125,8 +125,8 @@ wait_for '^请输入文件名:'
 answer 设备清单.txt
 wait_for '^dev.out 内目前有 25 条记录$'
 
-# The session ends on a line of its own, not after the prompt.
-answer 0
+# Typed ahead, 0 ends the session after the prompt; the shell's next line starts afresh.
+answer '2 0'
 wait_for '^\[devmgr ended: 0\]$'
 
 # What was typed in UTF-8 reached the program, and its file, as GBK.
