@@ -63,7 +63,7 @@ int64_t NowMs();
 // standard error, so that the line follows what the console showed before it.
 void Warn(std::string_view message);
 
-// bytes fit for a message on standard error: printable ASCII as it is, any other byte
+// The bytes, fit for a message on standard error: printable ASCII as it is, any other byte
 // as \xHH (a file name typed in Chinese, a stray control byte).
 std::string Printable(std::string_view bytes);
 
