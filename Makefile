@@ -6,17 +6,22 @@
 
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test test-plain test-asan test-fuzz bench fuzz build clean deps
+.PHONY: run test test-plain test-asan test-fuzz bench fuzz build clean deps build-deps
+
+# What building needs (cmake, g++, make), and what testing needs besides.
+build-deps:
+	@scripts/ensure-deps.sh build
 
 deps:
-	@scripts/ensure-deps.sh
+	@scripts/ensure-deps.sh test
 
-build: deps
+build: build-deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 
+# devmgr speaks the terminal's encoding itself (UTF-8 or GBK); nothing wraps it.
 run: build
-	@scripts/run-devmgr.sh build/release/devmgr
+	build/release/devmgr
 
 test: deps test-plain test-asan test-fuzz
 
@@ -36,7 +41,7 @@ test-fuzz:
 	cmake --build --preset fuzz
 	tests/fuzz/run.sh 30
 
-bench: build
+bench: deps build
 	bench/run.sh
 
 fuzz: deps

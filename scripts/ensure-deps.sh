@@ -1,6 +1,18 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages and only when missing, what building and testing need.
+# Installs, from Debian's packages and only when missing, what a step needs:
+#   ensure-deps.sh build   cmake, a C++20 compiler and make (make run, make build)
+#   ensure-deps.sh test    the above and the test tools (make test, make fuzz)
+# Without apt-get it names the missing packages and fails.
 set -euo pipefail
+
+what="${1:-test}"
+case "$what" in
+  build | test) ;;
+  *)
+    echo "usage: $0 build|test" >&2
+    exit 2
+    ;;
+esac
 
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
@@ -9,35 +21,30 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok in
 have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)
 have_cmd make || need+=(make)
-have_cmd clang++ || need+=(clang)
-have_pkg libgtest-dev || need+=(libgtest-dev)
-have_pkg libgmock-dev || need+=(libgmock-dev)
-have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
-have_cmd tmux || need+=(tmux)
-# The benchmark check in the test suite compares devmgr's files with these tools' output.
-have_cmd mawk || need+=(mawk)
-have_cmd gawk || need+=(gawk)
-have_cmd sqlite3 || need+=(sqlite3)
-# Packaging and documentation checks (package test: lintian, mandoc) and the benchmark's
-# figure (gnuplot, without X).
-# --- packaging and docs: lintian, mandoc, gnuplot-nox ---
-have_cmd lintian || need+=(lintian)
-have_cmd mandoc || need+=(mandoc)
-have_cmd gnuplot || need+=(gnuplot-nox)
-# --- end of packaging and docs ---
-# luit 2 shows devmgr's GBK in a UTF-8 terminal (make run). It replaces the old luit of
-# x11-utils < 7.7+6 by removing that package, so there it is left to the user.
-if ! have_pkg luit; then
-  x11=$(dpkg-query -W -f='${Version}' x11-utils 2>/dev/null || true)
-  if [ -n "$x11" ] && have_pkg x11-utils && dpkg --compare-versions "$x11" lt 7.7+6; then
-    echo "note: to read devmgr in a UTF-8 terminal, run: sudo apt-get install luit" >&2
-  else
-    need+=(luit)
-  fi
+if [ "$what" = test ]; then
+  have_cmd clang++ || need+=(clang)
+  have_pkg libgtest-dev || need+=(libgtest-dev)
+  have_pkg libgmock-dev || need+=(libgmock-dev)
+  have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+  # The terminal test runs devmgr on a pseudo-terminal.
+  have_cmd tmux || need+=(tmux)
+  # The benchmark check in the test suite compares devmgr's files with these tools' output.
+  have_cmd mawk || need+=(mawk)
+  have_cmd gawk || need+=(gawk)
+  have_cmd sqlite3 || need+=(sqlite3)
+  # The package test (lintian, mandoc) and the benchmark figure's test (gnuplot, no X).
+  have_cmd lintian || need+=(lintian)
+  have_cmd mandoc || need+=(mandoc)
+  have_cmd gnuplot || need+=(gnuplot-nox)
 fi
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
+fi
+if ! have_cmd apt-get; then
+  echo "devmgr: missing packages for '$what': ${need[*]}" >&2
+  echo "devmgr: this system has no apt-get; install them with its own package manager" >&2
+  exit 1
 fi
 echo "Installing missing packages: ${need[*]}"
 sudo=""

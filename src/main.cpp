@@ -10,6 +10,7 @@
 
 #include "console/globals.h"
 #include "console/operations.h"
+#include "console/terminal.h"
 #include "store/dir_lock.h"
 #include "store/load_records.h"
 
@@ -121,5 +122,7 @@ int main(int argc, char* argv[]) {
   std::signal(SIGXFSZ, SIG_IGN);
   // A closed output pipe ends the output, not the process in the middle of a save.
   std::signal(SIGPIPE, SIG_IGN);
+  // A UTF-8 terminal gets the dialogue in UTF-8; pipes and files keep their GBK bytes.
+  con::WireTerminal();
   RunMenuLoop();
 }

@@ -11,13 +11,33 @@
 
 namespace {
 
+// What an import found, for the lines on standard error after its console texts.
+struct ImportReport {
+  std::string path;
+  ImportNotes notes;
+};
+
+// Tells on standard error that the file was converted from UTF-8, and that its words did
+// not make whole records.
+void TellNotes(const ImportReport& report) {
+  const std::string name = con::Printable(report.path);
+  if (report.notes.from_utf8) con::Warn(name + ": UTF-8 text, converted to GB18030");
+  const std::size_t dropped = report.notes.words % 7;
+  if (dropped == 0) return;
+  con::Warn(name + ": " + std::to_string(report.notes.words) +
+            " words, not a multiple of seven; the last incomplete record (" +
+            std::to_string(dropped) + (dropped == 1 ? " word" : " words") + ") was dropped");
+}
+
 // Asks for a file name and appends the file's records to dev, timing the open, the read
-// and the append. False when the file cannot be opened; dev is then unchanged.
-bool ImportFromFile() {
+// and the append. False when the file cannot be opened; dev is then unchanged. The name
+// is opened as typed, in the encoding of the user's system.
+bool ImportFromFile(ImportReport& report) {
   con::Out(txt::kAskFileName);
-  const std::string path = con::ReadToken();
+  report.path = con::ReadFileName();
+  const std::string& path = report.path;
   const long long start = con::NowMs();
-  if (AppendImportFile(path, dev) != ImportResult::kOk) {
+  if (AppendImportFile(path, dev, &report.notes) != ImportResult::kOk) {
     con::Out(txt::kOpenForReadFailed);
     return false;
   }
@@ -46,11 +66,13 @@ void TypeOneRecord() {
 void ImportDev() {
   con::Out("\n");
   PutSubMenu({txt::kImport1, txt::kImport2});
+  ImportReport report;
   if (ReadChoice("1", "2", txt::kBadChoice) == "1") {
-    if (!ImportFromFile()) return ReturnMenu();
+    if (!ImportFromFile(report)) return ReturnMenu();
   } else {
     TypeOneRecord();
   }
   SaveDev("dev.out", dev, "dev");
+  TellNotes(report);
   ReturnMenu();
 }

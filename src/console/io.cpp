@@ -135,7 +135,10 @@ void Flush() {
   s.wiring.write(pending);
 }
 
-std::string ReadToken() {
+namespace {
+
+// The next token, bytes as read.
+std::string ReadRawToken() {
   Flush();
   SkipBlanks();
   std::string token;
@@ -148,6 +151,16 @@ std::string ReadToken() {
   }
   return token;
 }
+
+}  // namespace
+
+std::string ReadToken() {
+  std::string token = ReadRawToken();
+  const Wiring& w = S().wiring;
+  return w.decode ? w.decode(token) : token;
+}
+
+std::string ReadFileName() { return ReadRawToken(); }
 
 char ReadNonBlankByte() {
   Flush();
@@ -178,8 +191,8 @@ std::optional<int32_t> ReadInt() {
     Skip();
   }
   if (negative) value = -value;
-  overflow = value > std::numeric_limits<int32_t>::max() ||
-             value < std::numeric_limits<int32_t>::min();
+  overflow =
+      value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min();
   if (overflow) {
     DropToken();
     return std::nullopt;
@@ -193,6 +206,34 @@ void Pause(int ms) {
 }
 
 int64_t NowMs() { return S().wiring.now_ms(); }
+
+std::string Printable(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x20 && b < 0x7F) {
+      out.push_back(c);
+    } else {
+      out += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+    }
+  }
+  return out;
+}
+
+void Warn(std::string_view message) {
+  Flush();
+  std::string line = "devmgr: ";
+  line.append(message);
+  line.push_back('\n');
+  std::string_view rest = line;
+  while (!rest.empty()) {
+    const ssize_t n = ::write(2, rest.data(), rest.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    rest.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
 
 void EndSession(int status) {
   Flush();

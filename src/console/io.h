@@ -16,6 +16,9 @@ struct Wiring {
   // Reads up to cap bytes into buf; returns 0 at end of input or on a lasting error.
   std::function<std::size_t(char* buf, std::size_t cap)> read;
   std::function<void(std::string_view bytes)> write;
+  // Turns a token as the user typed it into the program's text (GB18030). Unset: tokens
+  // are taken as typed, byte for byte.
+  std::function<std::string(std::string_view typed)> decode;
   std::function<void(int ms)> pause;
   std::function<int64_t()> now_ms;
   // Ends the session with a status. Must not return (the real one exits the process,
@@ -40,6 +43,10 @@ void Flush();
 // The next whitespace-delimited token (blank, tab, LF, CR, VT, FF separate tokens).
 std::string ReadToken();
 
+// The next token exactly as the user typed it, never decoded: a file name in the
+// encoding of the user's system.
+std::string ReadFileName();
+
 // The next byte that is not white space; only that byte is consumed.
 char ReadNonBlankByte();
 
@@ -51,6 +58,14 @@ std::optional<int32_t> ReadInt();
 // Pause and clock through the wiring.
 void Pause(int ms);
 int64_t NowMs();
+
+// Flushes the console's output, then writes "devmgr: ", message and a line feed to
+// standard error, so that the line follows what the console showed before it.
+void Warn(std::string_view message);
+
+// The bytes, fit for a message on standard error: printable ASCII as it is, any other byte
+// as \xHH (a file name typed in Chinese, a stray control byte).
+std::string Printable(std::string_view bytes);
 
 // Flushes output and ends the session with status.
 [[noreturn]] void EndSession(int status);

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <memory>
 #include <new>
+#include <string_view>
 
+#include "model/charset.h"
 #include "store/blank_mask.h"
 
 namespace {
@@ -93,10 +95,12 @@ struct RecordCutter {
   }
 };
 
-// Cuts bytes[0, size) into tokens and appends every whole run of seven as a record.
-// Works 64 bytes at a time: a token starts and ends where the blank mask changes.
+// Cuts bytes[0, size) into tokens and appends every whole run of seven as a record;
+// returns the number of tokens. Works 64 bytes at a time: a token starts and ends where
+// the blank mask changes.
 // REQUIRES: the bytes lie in a buffer adopted by Texts(), followed by kPadding blanks.
-void AppendRecords(const char* bytes, std::size_t size, DevList::Records& records) {
+std::size_t AppendRecords(const char* bytes, std::size_t size, DevList::Records& records) {
+  const std::size_t records_before = records.size();
   records.reserve(records.size() + EstimateRecords(bytes, size));
   RecordCutter cutter{records, Texts(), {}, 0};
   const char* token = nullptr;  // start of the token being read, if any
@@ -114,34 +118,70 @@ void AppendRecords(const char* bytes, std::size_t size, DevList::Records& record
     }
     before = blank >> 63;
   }
+  return (records.size() - records_before) * 7 + static_cast<std::size_t>(cutter.field);
+}
+
+// Replaces the bytes of a UTF-8 file by their GB18030 form, a leading byte-order mark
+// dropped, in a new buffer with room for the padding; the UTF-8 buffer is freed. False,
+// with the bytes untouched, when iconv cannot convert them.
+bool ConvertFromUtf8(FileBytes& file) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  const char* in = file.data.get();
+  std::size_t in_left = file.size;
+  if (std::string_view(in, in_left).starts_with(kBom)) {
+    in += kBom.size();
+    in_left -= kBom.size();
+  }
+  // Chinese takes three bytes in UTF-8 and two in GB18030; a little Latin may take more.
+  std::size_t capacity = in_left + in_left / 8 + kPadding;
+  FileBytes gb{std::make_unique_for_overwrite<char[]>(capacity), 0};
+  charset::Iconv cd("GB18030", "UTF-8");
+  for (;;) {
+    char* out = gb.data.get() + gb.size;
+    std::size_t out_left = capacity - kPadding - gb.size;
+    const int error = cd.Run(&in, &in_left, &out, &out_left);
+    gb.size = capacity - kPadding - out_left;
+    if (error == 0) break;
+    if (error != E2BIG) return false;
+    auto bigger = std::make_unique_for_overwrite<char[]>(capacity + capacity / 2);
+    std::copy(gb.data.get(), gb.data.get() + gb.size, bigger.get());
+    gb.data = std::move(bigger);
+    capacity += capacity / 2;
+  }
+  file = std::move(gb);
+  return true;
 }
 
 }  // namespace
 
 namespace {
 
-// Reads the whole file and appends its records; throws std::bad_alloc when memory runs
-// out, leaving list's records to be trimmed by the caller.
-ImportResult ReadAndAppend(int fd, DevList& list) {
+// Reads the whole file, converts UTF-8 text, and appends its records; throws
+// std::bad_alloc when memory runs out, leaving list's records to be trimmed by the caller.
+ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
   if (!ReadToEnd(fd, file)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
+  if (charset::IsUtf8Text({file.data.get(), file.size})) notes.from_utf8 = ConvertFromUtf8(file);
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
-  AppendRecords(bytes, file.size, list.Mutable());
+  notes.words = AppendRecords(bytes, file.size, list.Mutable());
   return ImportResult::kOk;
 }
 
 }  // namespace
 
-ImportResult AppendImportFile(const std::string& path, DevList& list) {
+ImportResult AppendImportFile(const std::string& path, DevList& list, ImportNotes* notes) {
+  ImportNotes found;
+  if (notes == nullptr) notes = &found;
+  *notes = ImportNotes();
   const int fd = OpenForReading(path);
   if (fd < 0) return ImportResult::kOpenFailed;
   const std::size_t before = list.size();
   const TextStore::Point start = Texts().Now();
   ImportResult result;
   try {
-    result = ReadAndAppend(fd, list);
+    result = ReadAndAppend(fd, list, *notes);
   } catch (const std::bad_alloc&) {
     // A file larger than memory must not take the data set down with it.
     if (list.size() > before) list.Mutable().resize(before);

@@ -4,6 +4,7 @@
 // for its bytes and none per field.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "model/device.h"
@@ -15,9 +16,17 @@ enum class ImportResult {
                 // or too large for memory
 };
 
+// What reading an import file found besides its records, for the console to tell.
+struct ImportNotes {
+  bool from_utf8 = false;  // the file was UTF-8 text and was converted to GB18030
+  std::size_t words = 0;   // tokens in the file; words % 7 of them were dropped at the end
+};
+
 // Appends one record for every whole run of seven tokens in the file at path to the end
 // of list, in file order; a trailing one to six tokens are dropped. Tokens are separated
 // by blanks, tabs, LF, CR, VT and FF and are kept byte for byte (NUL bytes included).
 // The new records' serials are 0 until the list is saved. On kOpenFailed list is unchanged.
-ImportResult AppendImportFile(const std::string& path, DevList& list);
-
+// A file that is valid UTF-8 with at least one byte that is not ASCII is converted to
+// GB18030 first (a leading byte-order mark dropped); any other file is taken as it is.
+// When notes is given it receives what was found.
+ImportResult AppendImportFile(const std::string& path, DevList& list, ImportNotes* notes = nullptr);

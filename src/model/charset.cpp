@@ -1,0 +1,170 @@
+#include "model/charset.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace charset {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+bool InRange(unsigned char c, unsigned lo, unsigned hi) { return c >= lo && c <= hi; }
+
+// How many bytes at s[0, n) an invalid GB18030 sequence takes: a well-formed two- or
+// four-byte code that iconv has no character for goes whole, anything else byte by byte,
+// so an ASCII byte after a stray lead byte survives.
+std::size_t InvalidGbLength(const unsigned char* s, std::size_t n) {
+  if (n < 2 || !InRange(s[0], 0x81, 0xFE)) return 1;
+  if (InRange(s[1], 0x40, 0x7E) || InRange(s[1], 0x80, 0xFE)) return 2;
+  if (n >= 4 && InRange(s[1], 0x30, 0x39) && InRange(s[2], 0x81, 0xFE) &&
+      InRange(s[3], 0x30, 0x39)) {
+    return 4;
+  }
+  return 1;
+}
+
+bool AllAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Iconv for the typed tokens, opened once.
+Iconv& TypedToGb() {
+  static Iconv cd("GB18030", "UTF-8");
+  return cd;
+}
+
+}  // namespace
+
+std::size_t Utf8Length(const unsigned char* s, std::size_t n) {
+  const unsigned char c = s[0];
+  if (c < 0x80) return 1;
+  std::size_t need;
+  unsigned lo = 0x80, hi = 0xBF;  // the range of the second byte
+  if (c < 0xC2) {
+    return 0;
+  } else if (c < 0xE0) {
+    need = 2;
+  } else if (c < 0xF0) {
+    need = 3;
+    if (c == 0xE0) lo = 0xA0;  // overlong
+    if (c == 0xED) hi = 0x9F;  // surrogates
+  } else if (c < 0xF5) {
+    need = 4;
+    if (c == 0xF0) lo = 0x90;  // overlong
+    if (c == 0xF4) hi = 0x8F;  // past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (n < need || !InRange(s[1], lo, hi)) return 0;
+  for (std::size_t i = 2; i < need; ++i) {
+    if (!InRange(s[i], 0x80, 0xBF)) return 0;
+  }
+  return need;
+}
+
+bool IsUtf8Text(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  bool non_ascii = false;
+  for (std::size_t i = 0; i < n;) {
+    uint64_t word;
+    while (i + 8 <= n && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080) == 0)) {
+      i += 8;
+    }
+    if (i == n) break;
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = Utf8Length(s + i, n - i);
+    if (length == 0) return false;
+    non_ascii = true;
+    i += length;
+  }
+  return non_ascii;
+}
+
+Iconv::Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
+
+Iconv::~Iconv() {
+  if (cd_ != reinterpret_cast<iconv_t>(-1)) ::iconv_close(cd_);
+}
+
+int Iconv::Run(const char** in, std::size_t* in_left, char** out, std::size_t* out_left) {
+  if (cd_ == reinterpret_cast<iconv_t>(-1)) return EINVAL;
+  ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // both charsets are stateless
+  char* src = const_cast<char*>(*in);  // iconv(3) takes char**, never writes the input
+  const std::size_t done = ::iconv(cd_, &src, in_left, out, out_left);
+  *in = src;
+  return done == static_cast<std::size_t>(-1) ? errno : 0;
+}
+
+void GbToUtf8::Convert(std::string_view bytes, std::string& out) {
+  if (tail_.empty()) return ConvertWhole(bytes, false, out);
+  std::string joined;
+  joined.swap(tail_);
+  joined.append(bytes);
+  ConvertWhole(joined, false, out);
+}
+
+// Converts bytes. A character cut at their end is kept in tail_, or at the last piece
+// (last) shown as invalid: iconv calls bytes incomplete before it looks at their values.
+void GbToUtf8::ConvertWhole(std::string_view bytes, bool last, std::string& out) {
+  const char* in = bytes.data();
+  std::size_t in_left = bytes.size();
+  std::size_t used = out.size();
+  while (in_left > 0) {
+    out.resize(used + 2 * in_left + 16);  // a character never grows beyond twice its bytes
+    char* dst = out.data() + used;
+    std::size_t dst_left = out.size() - used;
+    const int error = cd_.Run(&in, &in_left, &dst, &dst_left);
+    used = out.size() - dst_left;
+    if (error == EILSEQ || (error == EINVAL && last)) {
+      out.replace(used, kReplacement.size(), kReplacement);
+      used += kReplacement.size();
+      const std::size_t skip = InvalidGbLength(reinterpret_cast<const unsigned char*>(in), in_left);
+      in += skip;
+      in_left -= skip;
+    } else if (error == EINVAL) {
+      tail_.assign(in, in_left);
+      break;
+    } else if (error != 0 && error != E2BIG) {
+      break;  // the converter could not be opened: nothing can be shown
+    }
+  }
+  out.resize(used);
+}
+
+void GbToUtf8::Finish(std::string& out) {
+  if (tail_.empty()) return;
+  std::string rest;
+  rest.swap(tail_);
+  ConvertWhole(rest, true, out);
+}
+
+std::string Utf8ToGb(std::string_view typed) {
+  if (AllAscii(typed)) return std::string(typed);
+  const auto* s = reinterpret_cast<const unsigned char*>(typed.data());
+  std::string out;
+  for (std::size_t i = 0; i < typed.size();) {
+    const std::size_t length = Utf8Length(s + i, typed.size() - i);
+    char gb[8];
+    char* dst = gb;
+    std::size_t dst_left = sizeof gb;
+    const char* src = typed.data() + i;
+    std::size_t src_left = length;
+    if (length > 1 && TypedToGb().Run(&src, &src_left, &dst, &dst_left) == 0) {
+      out.append(gb, sizeof gb - dst_left);
+    } else {
+      out.append(typed.data() + i, length == 0 ? 1 : length);  // kept as typed
+    }
+    i += length == 0 ? 1 : length;
+  }
+  return out;
+}
+
+}  // namespace charset

@@ -1,0 +1,82 @@
+// Fuzz target: the converters between GB18030 and UTF-8.
+//
+// The first byte of an input says where to cut the rest in two; the rest is taken both as
+// console output (GB18030 bytes) and as a typed token (UTF-8). Checked: the output shown
+// is valid UTF-8, keeps every byte below '0' and does not depend on where the writes
+// were cut; a valid UTF-8 token converts to GB18030 and back to itself (but for a few
+// private-use characters) and keeps its bytes below '0'; the fast UTF-8
+// check of import files agrees with a byte-by-byte one.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "model/charset.h"
+
+namespace {
+
+// Fails the run: a finding, not a bad input.
+[[noreturn]] void Finding(const char* what) {
+  std::fprintf(stderr, "charset_fuzz: %s\n", what);
+  std::abort();
+}
+
+// The UTF-8 check without the eight-byte fast path: -1 invalid, 0 ASCII, 1 UTF-8 text.
+int SlowUtf8(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  int non_ascii = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = charset::Utf8Length(p + i, s.size() - i);
+    if (n == 0) return -1;
+    if (n > 1) non_ascii = 1;
+    i += n;
+  }
+  return non_ascii;
+}
+
+// True when s holds a private-use character (U+E000..U+F8FF): glibc gives a few of them
+// no GB18030 form, and those pass a typed token unchanged instead of converting back.
+bool HasPrivateUse(std::string_view s) {
+  for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+    const auto a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]);
+    if (a == 0xEE || (a == 0xEF && b >= 0x80 && b <= 0xA3)) return true;
+  }
+  return false;
+}
+
+// Bytes below '0': never part of a GB18030 or UTF-8 character, so each passes as itself.
+std::size_t Controls(std::string_view s) {
+  std::size_t n = 0;
+  for (char c : s) n += static_cast<unsigned char>(c) < 0x30;
+  return n;
+}
+
+std::string Show(std::string_view a, std::string_view b) {
+  charset::GbToUtf8 converter;
+  std::string out;
+  converter.Convert(a, out);
+  converter.Convert(b, out);
+  converter.Finish(out);
+  return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::size_t cut = data[0] % (text.size() + 1);
+  const std::string shown = Show(text.substr(0, cut), text.substr(cut));
+  if (shown != Show(text, {})) Finding("output depends on where the writes were cut");
+  if (SlowUtf8(shown) < 0) Finding("output is not valid UTF-8");
+  if (Controls(shown) != Controls(text)) Finding("a blank, line feed or control byte was lost");
+
+  const int slow = SlowUtf8(text);
+  if (charset::IsUtf8Text(text) != (slow == 1)) Finding("fast and slow UTF-8 checks differ");
+  const std::string typed = charset::Utf8ToGb(text);
+  if (slow >= 0 && !HasPrivateUse(text) && Show(typed, {}) != text)
+    Finding("a UTF-8 token did not convert back");
+  if (Controls(typed) != Controls(text)) Finding("typing lost or gained a control byte");
+  return 0;
+}

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Pipes keep devmgr's GBK bytes whatever the locale; DEVMGR_ENCODING=UTF-8 converts them
+# both ways; import files in UTF-8 are converted with a note on standard error, and a word
+# count that is not a multiple of seven is warned about there, the console unchanged.
+# Usage: encoding_pipe_test.sh <devmgr> <pause shim>
+source "$(dirname "$0")/fault_lib.sh"
+root=$(cd "$(dirname "$0")/../.." && pwd)
+unset LC_ALL LC_CTYPE LANG DEVMGR_ENCODING
+
+# Runs devmgr in a fresh directory named by $1 with the environment in the rest of the
+# arguments, the keystrokes on standard input; leaves out, err and dev.out there.
+run_in() {
+  local dir="$WORK/$1"
+  shift
+  mkdir -p "$dir"
+  cp "$root/examples/devices.txt" "$root/examples/devices.utf8.txt" "$dir/"
+  (cd "$dir" && env "$@" LD_PRELOAD="$NOPAUSE" "$DEVMGR" >out 2>err)
+}
+# The output with every elapsed time made 0, readable as UTF-8.
+shown() { iconv -f GB18030 -t UTF-8 <"$WORK/$1/out" | sed -E 's/[0-9]+ 毫秒/0 毫秒/g'; }
+
+# Import, a record typed with Chinese fields, a query for its name, browse, end.
+keys_gbk=$(gbk $'1\n1\ndevices.txt\n1\n2\nD013 数码相机 林晓 宣传部 3 2024.5.20 4399\n3\n1\n数码相机\n1\n2\n0\n')
+keys_utf8=$'1\n1\ndevices.txt\n1\n2\nD013 数码相机 林晓 宣传部 3 2024.5.20 4399\n3\n1\n数码相机\n1\n2\n0\n'
+
+printf '%s' "$keys_gbk" | run_in c LC_ALL=C
+printf '%s' "$keys_gbk" | run_in utf8 LANG=C.UTF-8
+printf '%s' "$keys_gbk" | run_in zh LANG=zh_CN.UTF-8 LC_CTYPE=zh_CN.UTF-8
+cmp -s <(shown c) <(shown utf8) || fail "a pipe under LANG=C.UTF-8 changed the output"
+cmp -s <(shown c) <(shown zh) || fail "a pipe under zh_CN.UTF-8 changed the output"
+cmp -s "$WORK/c/dev.out" "$WORK/utf8/dev.out" || fail "a pipe under LANG=C.UTF-8 changed dev.out"
+holds "$WORK/c/dev.out" '13 D013 数码相机 林晓 宣传部 3 2024.5.20 4399' || fail "typed record"
+[ "$(shown c | grep -c '数码相机')" -ge 2 ] || fail "the query did not show the typed record"
+[ "$(tail -c 1 "$WORK/c/out" | od -An -c | tr -d ' ')" = ":" ] || fail "pipe got a last line feed"
+pass "pipes keep their GBK bytes under C, C.UTF-8 and zh_CN.UTF-8"
+
+printf '%s' "$keys_utf8" | run_in forced DEVMGR_ENCODING=utf8 LC_ALL=C
+cmp -s <(shown c) <(sed -E 's/[0-9]+ 毫秒/0 毫秒/g' "$WORK/forced/out") ||
+  fail "DEVMGR_ENCODING=utf8 did not show the dialogue as UTF-8"
+cmp -s "$WORK/c/dev.out" "$WORK/forced/dev.out" || fail "forced UTF-8 input did not store GBK"
+pass "DEVMGR_ENCODING=utf8 converts a pipe both ways"
+
+printf '%s' "$keys_gbk" | run_in bogus DEVMGR_ENCODING=latin1 LANG=C.UTF-8
+cmp -s <(shown c) <(shown bogus) || fail "an unknown DEVMGR_ENCODING changed the output"
+[ "$(grep -c '^devmgr: DEVMGR_ENCODING=latin1 ' "$WORK/bogus/err")" = 1 ] ||
+  fail "an unknown DEVMGR_ENCODING was not warned about once: $(cat "$WORK/bogus/err")"
+pass "an unknown DEVMGR_ENCODING warns once and changes nothing"
+
+# The UTF-8 twin of the example file, with and without a byte-order mark: the same
+# dev.out as the GBK file, and one note each.
+{ printf '\xEF\xBB\xBF'; cat "$root/examples/devices.utf8.txt"; } >"$WORK/bom.txt"
+printf '1\n1\ndevices.txt\n0\n' | run_in gbk
+for twin in devices.utf8.txt ../bom.txt; do
+  printf '1\n1\n%s\n0\n' "$twin" | run_in twin
+  cmp -s "$WORK/twin/dev.out" "$WORK/gbk/dev.out" || fail "$twin gave other records"
+  [ "$(cat "$WORK/twin/err")" = "devmgr: $twin: UTF-8 text, converted to GB18030" ] ||
+    fail "note for $twin: $(cat "$WORK/twin/err")"
+done
+[ ! -s "$WORK/gbk/err" ] || fail "the GBK file was noted: $(cat "$WORK/gbk/err")"
+pass "a UTF-8 import file is converted, with a note"
+
+# 23 words: the same console bytes and dev.out as the 21 words before them, and a warning.
+head -n 3 "$root/examples/devices.txt" >"$WORK/21.txt"
+{ cat "$WORK/21.txt"; echo "D099 extra"; } >"$WORK/23.txt"
+printf '1\n1\n../21.txt\n0\n' | run_in whole
+printf '1\n1\n../23.txt\n0\n' | run_in partial
+cmp -s <(shown whole | sed 's/21\.txt/N.txt/') <(shown partial | sed 's/23\.txt/N.txt/') ||
+  fail "the dropped words changed the console"
+cmp -s "$WORK/whole/dev.out" "$WORK/partial/dev.out" || fail "the dropped words reached dev.out"
+[ ! -s "$WORK/whole/err" ] || fail "21 words were warned about"
+expected='devmgr: ../23.txt: 23 words, not a multiple of seven; '
+expected+='the last incomplete record (2 words) was dropped'
+[ "$(cat "$WORK/partial/err")" = "$expected" ] || fail "warning: $(cat "$WORK/partial/err")"
+pass "an incomplete last record is dropped with a warning on standard error"
+echo "$CASES passed, 0 failed"

@@ -1,0 +1,81 @@
+// The console's transport: the encoding chosen from the environment and the terminals,
+// and what the wrapped wiring shows and reads.
+#include "console/terminal.h"
+
+#include <gtest/gtest.h>
+
+#include "support/session.h"
+
+namespace {
+
+TEST(ChooseEncoding, EnvironmentAndTerminals) {
+  struct Case {
+    const char *forced, *lc_all, *lc_ctype, *lang;
+    bool in_tty, out_tty;
+    const char* chosen;  // decode input, encode output, fresh line at end; W: warned
+  } cases[] = {
+      {nullptr, nullptr, nullptr, "C.UTF-8", true, true, "ieL"},
+      {nullptr, nullptr, nullptr, "zh_CN.utf8@x", true, true, "ieL"},  // not generated here
+      {nullptr, "C", nullptr, "C.UTF-8", true, true, "L"},             // LC_ALL first
+      {nullptr, "", "en_US.UTF-8", "C", true, true, "ieL"},            // empty: skipped
+      {nullptr, nullptr, nullptr, "zh_CN.GBK", true, true, "L"},
+      {nullptr, nullptr, nullptr, nullptr, true, true, "L"},
+      {nullptr, nullptr, nullptr, "C.UTF-8", true, false, "i"},
+      {nullptr, nullptr, nullptr, "C.UTF-8", false, true, "eL"},
+      {"Utf8", nullptr, nullptr, "C", false, false, "ie"},
+      {"gb18030", nullptr, nullptr, "C.UTF-8", true, true, "L"},
+      {"", nullptr, nullptr, "C.UTF-8", true, true, "ieL"},
+      {"latin1", nullptr, nullptr, "C.UTF-8", true, false, "iW"},
+  };
+  for (const Case& c : cases) {
+    std::string warning;
+    const con::ConsoleEncoding e = con::ChooseEncoding(
+        {c.forced, c.lc_all, c.lc_ctype, c.lang, c.in_tty, c.out_tty}, &warning);
+    const std::string chosen = std::string(e.decode_input ? "i" : "") +
+                               (e.encode_output ? "e" : "") + (e.fresh_line_at_end ? "L" : "") +
+                               (warning.empty() ? "" : "W");
+    EXPECT_EQ(chosen, c.chosen) << (c.forced ? c.forced : "-") << " " << (c.lang ? c.lang : "-");
+  }
+}
+
+// Thrown by the fake exit.
+struct Ended {};
+
+TEST(TerminalWiring, Utf8TerminalSeesUtf8AndTypesGb) {
+  std::string typed = "数码相机 设备.txt", shown;
+  con::Wiring w;
+  w.read = [&](char* buf, std::size_t cap) {
+    const std::size_t n = typed.copy(buf, cap);
+    typed.erase(0, n);
+    return n;
+  };
+  w.write = [&](std::string_view bytes) { shown.append(bytes); };
+  w.exit = [](int) { throw Ended{}; };
+  con::Wire(con::TerminalWiring(std::move(w), {true, true, true}));
+  const std::string prompt = Gbk("->请选择:");
+  con::Out(prompt.substr(0, 3));  // a character cut between two writes
+  con::Flush();
+  con::Out(prompt.substr(3));
+  EXPECT_EQ(con::ReadToken(), Gbk("数码相机"));
+  EXPECT_EQ(con::ReadFileName(), "设备.txt");  // opened as typed
+  con::Out(Gbk("设").substr(0, 1));            // still cut when the session ends
+  EXPECT_THROW(con::EndSession(0), Ended);
+  con::Wire(con::ProcessWiring());
+  EXPECT_EQ(shown, "->请选择:\uFFFD\n");  // and a fresh line for the shell's prompt
+}
+
+TEST(TerminalWiring, NoFreshLineAfterAnEchoedLineEnd) {
+  std::string shown;
+  con::Wiring w;
+  w.read = [](char* buf, std::size_t) { return std::string_view("0\n").copy(buf, 2); };
+  w.write = [&](std::string_view bytes) { shown.append(bytes); };
+  w.exit = [](int) { throw Ended{}; };
+  con::Wire(con::TerminalWiring(std::move(w), {false, false, true}));
+  con::Out("->");
+  EXPECT_EQ(con::ReadToken(), "0");  // the terminal echoed 0 and the line end
+  EXPECT_THROW(con::EndSession(0), Ended);
+  con::Wire(con::ProcessWiring());
+  EXPECT_EQ(shown, "->");
+}
+
+}  // namespace
