@@ -1,6 +1,5 @@
 #include "console/rows.h"
 
-#include <cstdio>
 #include <string>
 
 #include "console/globals.h"
@@ -83,9 +82,7 @@ void ForgetDataSetSaved() { data_set_saved = false; }
 
 void ReportSave(std::string_view file, WriteResult result, long long start_ms, std::size_t count,
                 std::string_view reason) {
-  if (!reason.empty()) {
-    std::fprintf(stderr, "devmgr: %.*s\n", static_cast<int>(reason.size()), reason.data());
-  }
+  if (!reason.empty()) con::Warn(reason);
   switch (result) {
     case WriteResult::kOk:
       con::Out(file);

@@ -42,3 +42,15 @@ make_records() {
 
 # What dev.out must hold for an import file of whole lines of seven fields.
 expected_record_file() { awk '{ print NR " " $0 }' "$1"; }
+
+# The data set of the kill and signal tests, in the current directory: big.txt of 200,000
+# records, the two states dev.out may hold (full.expected, less.expected), an empty run/
+# to work in, and in $input a session that saves again and again: import, delete the first
+# record (which renumbers every line), undo back and forth.
+prepare_saving_session() {
+  make_records big.txt 200000
+  expected_record_file big.txt >full.expected
+  tail -n +2 big.txt | awk '{ print NR " " $0 }' >less.expected
+  input='1 1 ../big.txt 4 1 1 7 7 7 7 7 7 0'
+  mkdir run
+}

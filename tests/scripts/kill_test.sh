@@ -6,11 +6,7 @@
 source "$(dirname "$0")/fault_lib.sh"
 cd "$WORK"
 kills="${DEVMGR_KILLS:-50}"
-make_records big.txt 200000
-expected_record_file big.txt >full.expected
-tail -n +2 big.txt | awk '{ print NR " " $0 }' >less.expected
-input='1 1 ../big.txt 4 1 1 7 7 7 7 7 7 0'
-mkdir run
+prepare_saving_session
 
 now_ns() { date +%s%N; }
 

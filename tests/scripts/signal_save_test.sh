@@ -8,11 +8,7 @@ cd "$WORK"
 env --default-signal=INT true 2>/dev/null ||
   { echo "SKIPPED: env cannot reset signals to their defaults"; exit 77; }
 rounds="${DEVMGR_SIGNALS:-30}"
-make_records big.txt 200000
-expected_record_file big.txt >full.expected
-tail -n +2 big.txt | awk '{ print NR " " $0 }' >less.expected
-input='1 1 ../big.txt 4 1 1 7 7 7 7 7 7 0'
-mkdir run
+prepare_saving_session
 
 now_ns() { date +%s%N; }
 # Starts the session in run with the signals at their defaults (a background job of a
