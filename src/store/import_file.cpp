@@ -13,6 +13,7 @@
 
 #include "model/charset.h"
 #include "store/blank_mask.h"
+#include "store/file_bytes.h"
 
 namespace {
 
@@ -20,12 +21,6 @@ bool IsBlank(char c) { return IsBlankByte(static_cast<unsigned char>(c)); }
 
 // Blank bytes kept after the content, so that the scan may read whole 64-byte blocks.
 constexpr std::size_t kPadding = 64;
-
-// A file's whole content, read to its end.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  std::size_t size = 0;
-};
 
 // Opens path for reading; -1 when it is missing, unreadable, a directory or a device.
 // A device such as /dev/zero never ends and would eat all memory. Opening without
@@ -40,30 +35,6 @@ int OpenForReading(const std::string& path) {
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
-}
-
-// Reads fd to its end into one buffer, growing it when the file turns out longer than
-// its size said (it may change while it is read). False on a read error. The buffer
-// keeps room for the padding after the content.
-bool ReadToEnd(int fd, FileBytes& out) {
-  struct stat st;
-  std::size_t capacity = ::fstat(fd, &st) == 0 && st.st_size > 0
-                             ? static_cast<std::size_t>(st.st_size) + kPadding
-                             : std::size_t{1} << 16;
-  out.data = std::make_unique_for_overwrite<char[]>(capacity);
-  for (;;) {
-    if (capacity - out.size < kPadding) {
-      auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
-      std::copy(out.data.get(), out.data.get() + out.size, bigger.get());
-      out.data = std::move(bigger);
-      capacity *= 2;
-    }
-    ssize_t n = ::read(fd, out.data.get() + out.size, capacity - out.size);
-    if (n == 0) return true;
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    out.size += static_cast<std::size_t>(n);
-  }
 }
 
 // A guess at the number of records in the bytes, from the tokens of their first part,
@@ -160,7 +131,7 @@ namespace {
 // std::bad_alloc when memory runs out, leaving list's records to be trimmed by the caller.
 ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
-  if (!ReadToEnd(fd, file)) return ImportResult::kOpenFailed;
+  if (!ReadToEnd(fd, file, kPadding)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
   if (charset::IsUtf8Text({file.data.get(), file.size})) notes.from_utf8 = ConvertFromUtf8(file);
   std::fill_n(file.data.get() + file.size, kPadding, ' ');

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string_view>
 
+#include "store/file_bytes.h"
+
 namespace {
 
 // Blank, tab, VT, FF and CR separate the tokens of a line.
@@ -65,12 +67,6 @@ std::string FieldCountReason(std::size_t n) {
   return "only " + std::to_string(n) + " fields, expected a serial and seven";
 }
 
-// A file's whole content, read to its end.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  std::size_t size = 0;
-};
-
 // Reads the regular file at path whole, growing the buffer if it turns out longer than
 // its size said.
 bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) {
@@ -81,22 +77,10 @@ bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) 
     ::close(fd);
     return Fail(error, 0, "not a regular file");
   }
-  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
-  out->data = std::make_unique_for_overwrite<char[]>(capacity);
-  for (ssize_t n; (n = ::read(fd, out->data.get() + out->size, capacity - out->size)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int read_error = errno;
-      ::close(fd);
-      return Fail(error, 0, std::string("cannot read: ") + std::strerror(read_error));
-    }
-    out->size += static_cast<std::size_t>(n);
-    if (out->size == capacity) {
-      auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
-      std::copy_n(out->data.get(), out->size, bigger.get());
-      out->data = std::move(bigger);
-      capacity *= 2;
-    }
+  if (!ReadToEnd(fd, *out, 1)) {
+    const int read_error = errno;
+    ::close(fd);
+    return Fail(error, 0, std::string("cannot read: ") + std::strerror(read_error));
   }
   ::close(fd);
   return true;

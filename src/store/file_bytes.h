@@ -1,0 +1,18 @@
+// Reading a whole file into one buffer, as the import and the record file loader do: the
+// buffer is then handed to the text store, and fields are slices of it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+// A file's whole content, read to its end.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+};
+
+// Reads fd to its end into out, growing the buffer when the file turns out longer than
+// its size said (it may change while it is read). At least room bytes stay free after
+// the content, for the caller's padding. False on a read error, errno telling which.
+// REQUIRES: room >= 1.
+bool ReadToEnd(int fd, FileBytes& out, std::size_t room);
