@@ -27,6 +27,14 @@ install(FILES ${DEVMGR_CHANGELOG_GZ}
               ${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright
               ${CMAKE_CURRENT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The documents the README links to, at the same relative paths.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/reliability.md
+              ${CMAKE_CURRENT_SOURCE_DIR}/docs/performance.md
+              ${CMAKE_CURRENT_SOURCE_DIR}/docs/hacking.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/bench/RESULTS.md
+              ${CMAKE_CURRENT_SOURCE_DIR}/bench/results.svg
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/bench)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/examples/devices.txt
               ${CMAKE_CURRENT_SOURCE_DIR}/examples/devices.utf8.txt
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)

@@ -36,6 +36,8 @@ files=(
   "usr/share/doc/devmgr/changelog.gz|packaging/changelog|gz"
   "usr/share/doc/devmgr/copyright|packaging/copyright|same"
   "usr/share/doc/devmgr/README.md|README.md|same"
+  "usr/share/doc/devmgr/docs/reliability.md|docs/reliability.md|same"
+  "usr/share/doc/devmgr/bench/results.svg|bench/results.svg|same"
   "usr/share/doc/devmgr/examples/devices.txt|examples/devices.txt|same"
   "usr/share/doc/devmgr/examples/devices.utf8.txt|examples/devices.utf8.txt|same"
   "usr/share/lintian/overrides/devmgr|packaging/lintian_overrides|same"
