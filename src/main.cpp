@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "console/globals.h"
+#include "console/io.h"
 #include "console/operations.h"
 #include "console/terminal.h"
 #include "store/dir_lock.h"
@@ -91,11 +92,14 @@ Options ParseOptions(int argc, char* argv[]) {
 // status 2 before the menu, saying where and why.
 void LoadDataSet(const std::string& path) {
   LoadError error;
-  if (!LoadRecordFile(path, dev, &error)) {
+  bool from_utf8 = false;
+  const std::string name = con::Printable(path);
+  if (!LoadRecordFile(path, dev, &error, &from_utf8)) {
     const std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
-    std::fprintf(stderr, "devmgr: %s%s: %s\n", path.c_str(), where.c_str(), error.reason.c_str());
+    con::Warn(name + where + ": " + error.reason);
     std::exit(2);
   }
+  if (from_utf8) con::Warn(name + ": UTF-8 text, converted to GB18030");
 }
 
 }  // namespace

@@ -57,6 +57,12 @@ TEST(LoadRecords, AcceptsRecordLinesAndRefusesOthersNamingTheLine) {
       {"+1 A n h d 1 t 9\n", "line 1: the serial is not a decimal number from 1 to 2147483647"},
       {"1x A n h d 1 t 9\n", "line 1: the serial is not a decimal number from 1 to 2147483647"},
       {"A n h d 1 t 9\n", "line 1: only 7 fields, expected a serial and seven"},
+      // Saved again by a UTF-8 editor: converted, with or without a byte-order mark; GBK
+      // text stays as it is.
+      {"\xEF\xBB\xBF" "1 A 打印机 h d 1 t 9\n", "1:A," + Gbk("打印机") + ",h,d,1,t,9"},
+      {Gbk("1 A 打印机 h d 1 t 9\n"), "1:A," + Gbk("打印机") + ",h,d,1,t,9"},
+      // A private-use character GB18030 has no form for stays; the rest is converted.
+      {"1 A \uE81E打印机 h d 1 t 9\n", "1:A,\uE81E" + Gbk("打印机") + ",h,d,1,t,9"},
   };
   TempDir dir;
   for (const auto& c : kCases) EXPECT_EQ(Load(dir, c.bytes), c.expected) << c.bytes;

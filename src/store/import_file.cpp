@@ -92,37 +92,6 @@ std::size_t AppendRecords(const char* bytes, std::size_t size, DevList::Records&
   return (records.size() - records_before) * 7 + static_cast<std::size_t>(cutter.field);
 }
 
-// Replaces the bytes of a UTF-8 file by their GB18030 form, a leading byte-order mark
-// dropped, in a new buffer with room for the padding; the UTF-8 buffer is freed. False,
-// with the bytes untouched, when iconv cannot convert them.
-bool ConvertFromUtf8(FileBytes& file) {
-  constexpr std::string_view kBom = "\xEF\xBB\xBF";
-  const char* in = file.data.get();
-  std::size_t in_left = file.size;
-  if (std::string_view(in, in_left).starts_with(kBom)) {
-    in += kBom.size();
-    in_left -= kBom.size();
-  }
-  // Chinese takes three bytes in UTF-8 and two in GB18030; a little Latin may take more.
-  std::size_t capacity = in_left + in_left / 8 + kPadding;
-  FileBytes gb{std::make_unique_for_overwrite<char[]>(capacity), 0};
-  charset::Iconv cd("GB18030", "UTF-8");
-  for (;;) {
-    char* out = gb.data.get() + gb.size;
-    std::size_t out_left = capacity - kPadding - gb.size;
-    const int error = cd.Run(&in, &in_left, &out, &out_left);
-    gb.size = capacity - kPadding - out_left;
-    if (error == 0) break;
-    if (error != E2BIG) return false;
-    auto bigger = std::make_unique_for_overwrite<char[]>(capacity + capacity / 2);
-    std::copy(gb.data.get(), gb.data.get() + gb.size, bigger.get());
-    gb.data = std::move(bigger);
-    capacity += capacity / 2;
-  }
-  file = std::move(gb);
-  return true;
-}
-
 }  // namespace
 
 namespace {
@@ -133,7 +102,8 @@ ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
   if (!ReadToEnd(fd, file, kPadding)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
-  if (charset::IsUtf8Text({file.data.get(), file.size})) notes.from_utf8 = ConvertFromUtf8(file);
+  notes.from_utf8 = charset::IsUtf8Text({file.data.get(), file.size});
+  if (notes.from_utf8) ConvertUtf8ToGb18030(file, kPadding);
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
   notes.words = AppendRecords(bytes, file.size, list.Mutable());

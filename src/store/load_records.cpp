@@ -11,6 +11,7 @@
 #include <memory>
 #include <string_view>
 
+#include "model/charset.h"
 #include "store/file_bytes.h"
 
 namespace {
@@ -115,9 +116,13 @@ bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& rec
   return true;
 }
 
-bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error) {
+bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
+                    bool* from_utf8) {
   FileBytes file;
   if (!ReadRegularFile(path, &file, error)) return false;
+  const bool utf8 = charset::IsUtf8Text({file.data.get(), file.size});
+  if (utf8) ConvertUtf8ToGb18030(file, 1);
+  if (from_utf8 != nullptr) *from_utf8 = utf8;
   DevList::Records records;
   if (file.size > 0) {
     const char* bytes = Texts().Adopt(std::move(file.data), file.size);
