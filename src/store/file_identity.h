@@ -1,6 +1,7 @@
-// What replacing a file must respect besides its content: where a symbolic link points,
-// other hard links to it, its permission bits and owner, whether the user may write it,
-// the backup of its previous content, and temporary files that killed runs left beside it.
+// What replacing a file must respect besides its content, on POSIX systems: where a
+// symbolic link points (and which links may not be followed), other hard links to it, its
+// permission bits and owner, whether the user may write it, the backup of its previous
+// content, and temporary files that killed runs left beside it.
 #pragma once
 
 #include <sys/types.h>
@@ -14,6 +15,8 @@ struct SaveTarget {
   bool exists = false;  // whether path exists now; the fields below hold its status then
   bool regular = false;
   bool directory = false;
+  bool in_place = false;  // a FIFO or a character device: written to, never replaced
+  bool other = false;     // a socket or a block device: refused
   mode_t mode = 0;  // permission bits, with set-id and sticky bits
   uid_t owner = 0;
   gid_t group = 0;
@@ -23,18 +26,23 @@ struct SaveTarget {
 };
 
 // Follows path through symbolic links (relative ones against the link's directory) to the
-// file they end at, which need not exist. False with a reason when they loop.
+// file they end at, which need not exist. False with a reason when they loop, or when a
+// link lies in a sticky directory that others may write and is owned by neither the user
+// nor the directory's owner: the kernel would not follow such a link for an open either
+// (protected symlinks), since another user may have planted it.
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason);
 
-// Why target must not be replaced: a directory, a regular file with other hard links than
-// its own backup, or a file the user may not write. Empty when it may be replaced.
+// Why target must not be written: a directory, a socket or a block device, a regular file
+// with other hard links than its own backup, or a file the user may not write. Empty when
+// it may be written.
 std::string RefusalReason(const SaveTarget& target);
 
 // The name of the backup of the file at path: path with "~" appended.
 std::string BackupPath(const std::string& path);
 
-// Keeps the current content of target as its backup, replacing an older backup: a hard link
-// to the same inode where the file system allows, else a copy with the same mode. False
+// Keeps the current content of target as its backup: a hard link to the same inode where
+// the file system allows, else a copy with the same mode, made under a temporary name and
+// renamed over the older backup, so the older one stays whole until the new one is. False
 // with a reason when neither worked. REQUIRES: target.exists and a regular file.
 bool KeepBackup(const SaveTarget& target, std::string* reason);
 
@@ -44,8 +52,8 @@ void CopyIdentity(int fd, const SaveTarget& target);
 // The prefix of every temporary file of target: ".<name>.tmp-" beside it.
 std::string TemporaryPrefix(const std::string& path);
 
-// Removes the temporary files of path ("<prefix><pid>-<n>") whose process is gone.
-// Those of live processes, this one included, are left alone.
+// Removes the temporary files of path and of its backup ("<prefix><pid>-<n>") whose
+// process is gone. Those of live processes, this one included, are left alone.
 void SweepStaleTemporaries(const std::string& path);
 
 // The directory part of path ("." for a bare name).

@@ -3,24 +3,28 @@
 // truncated target; the target keeps its old content until the rename.
 //
 // The file keeps its identity: a symbolic link is followed and stays a link (the file it
-// points to is replaced), the permission bits and, where permitted, the owner carry over
-// to the new file, and a file with other hard links or one the user may not write is not
-// replaced at all. Temporary files of killed runs beside the target are swept away, and
+// points to is replaced; a link another user planted in a shared sticky directory is not
+// followed), the permission bits and, where permitted, the owner carry over to the new
+// file, and a file with other hard links or one the user may not write is not replaced at
+// all. A FIFO or a character device is written in place, as to any program's output. Temporary files of killed runs beside the target are swept away, and
 // SIGINT, SIGTERM or SIGHUP during a save remove its temporary file before they end the
 // process.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "store/file_identity.h"
+// The file a save replaces, as the platform knows it (see the platform's file identity code).
+struct SaveTarget;
 
 // How a write ended; the console maps each outcome to its message.
 enum class WriteResult {
   kOk,
   kOpenFailed,   // the temporary file could not be created, or the target is refused:
-                 // a directory, a file with several hard links, not writable for the user
+                 // a directory, a socket or block device, a file with several hard links,
+                 // not writable for the user, a link that may not be followed
   kWriteFailed,  // a write, the flush, the close or the rename failed
 };
 
@@ -35,7 +39,7 @@ struct WriteOptions {
 // A writer destroyed without a successful Commit removes its temporary file.
 class AtomicFileWriter {
  public:
-  AtomicFileWriter() = default;
+  AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
   ~AtomicFileWriter();
@@ -64,14 +68,16 @@ class AtomicFileWriter {
   static constexpr std::size_t kBlock = 1 << 20;
   static constexpr std::size_t kWritebackChunk = 8 << 20;
 
+  bool OpenInPlace();
   bool CreateTemporary();
   void Refuse(const std::string& why);
   void Disarm();
   void FlushBuffer();
+  void StartWriteback();
   void MakeRoom(std::size_t n);
   void Discard();
 
-  SaveTarget target_;
+  std::unique_ptr<SaveTarget> target_;
   WriteOptions options_;
   std::string temp_;
   std::unique_ptr<char[]> buffer_;
@@ -79,7 +85,7 @@ class AtomicFileWriter {
   std::size_t used_ = 0;
   int fd_ = -1;
   bool failed_ = false;
-  bool armed_ = false;       // the signal handlers know temp_
+  int slot_ = -1;            // the signal handlers' slot for temp_, if any
   std::size_t written_ = 0;  // bytes written to the temporary file
   std::size_t synced_ = 0;   // bytes whose write-back has been started
 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "store/file_identity.h"
 #include "store/temp_cleanup.h"
 
 namespace {
@@ -23,18 +24,29 @@ void SyncDirectory(const std::string& dir) {
 
 }  // namespace
 
+AtomicFileWriter::AtomicFileWriter() : target_(std::make_unique<SaveTarget>()) {}
+
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
 WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions& options) {
   options_ = options;
+  *target_ = SaveTarget();
   std::string why;
-  if (!ResolveTarget(target, &target_, &why) || !(why = RefusalReason(target_)).empty()) {
+  if (!ResolveTarget(target, target_.get(), &why)) {
     Refuse(why);
     return WriteResult::kOpenFailed;
   }
-  SweepStaleTemporaries(target_.path);
-  if (!CreateTemporary()) return WriteResult::kOpenFailed;
-  CopyIdentity(fd_, target_);
+  if (!target_->in_place) SweepStaleTemporaries(target_->path);
+  if (!(why = RefusalReason(*target_)).empty()) {
+    Refuse(why);
+    return WriteResult::kOpenFailed;
+  }
+  if (target_->in_place) {
+    if (!OpenInPlace()) return WriteResult::kOpenFailed;
+  } else {
+    if (!CreateTemporary()) return WriteResult::kOpenFailed;
+    CopyIdentity(fd_, *target_);
+  }
   capacity_ = kBlock;
   buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
   used_ = 0;
@@ -43,14 +55,22 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
   return WriteResult::kOk;
 }
 
+// A FIFO or a character device is written as any program writes text to it: opened for
+// writing (a FIFO waits for its reader), no temporary, no rename, no backup.
+bool AtomicFileWriter::OpenInPlace() {
+  fd_ = ::open(target_->path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd_ < 0) Refuse(target_->path + ": cannot open for writing: " + std::strerror(errno));
+  return fd_ >= 0;
+}
+
 // The temporary is never more open than the old file, not even before CopyIdentity: it is
 // created with the old permission bits (less the umask) or, for a new file, 0666.
 bool AtomicFileWriter::CreateTemporary() {
-  const std::string prefix = TemporaryPrefix(target_.path);
-  const mode_t mode = target_.exists ? target_.mode & 0777 : 0666;
+  const std::string prefix = TemporaryPrefix(target_->path);
+  const mode_t mode = target_->exists ? target_->mode & 0777 : 0666;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp_ = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    armed_ = ArmTempCleanup(temp_.c_str());
+    slot_ = ArmTempCleanup(temp_.c_str());
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd_ >= 0) return true;
     const int error = errno;
@@ -62,8 +82,8 @@ bool AtomicFileWriter::CreateTemporary() {
 }
 
 void AtomicFileWriter::Disarm() {
-  if (armed_) DisarmTempCleanup();
-  armed_ = false;
+  DisarmTempCleanup(slot_);
+  slot_ = -1;
 }
 
 void AtomicFileWriter::Refuse(const std::string& why) {
@@ -99,28 +119,39 @@ void AtomicFileWriter::FlushBuffer() {
     written_ += static_cast<std::size_t>(n);
   }
   used_ = 0;
-  // Start writing back what is written so far, so that the final fsync of a large file
-  // waits for the last stretch only.
-  if (!failed_ && written_ - synced_ >= kWritebackChunk) {
+  StartWriteback();
+}
+
+// Starts writing back what is written so far, so that the final fsync of a large file
+// waits for the last stretch only. Only where the system has sync_file_range.
+void AtomicFileWriter::StartWriteback() {
+#ifdef SYNC_FILE_RANGE_WRITE
+  if (!failed_ && !target_->in_place && written_ - synced_ >= kWritebackChunk) {
     ::sync_file_range(fd_, static_cast<off_t>(synced_), static_cast<off_t>(written_ - synced_),
                       SYNC_FILE_RANGE_WRITE);
     synced_ = written_;
   }
+#endif
 }
 
 WriteResult AtomicFileWriter::Commit() {
   if (fd_ < 0) return WriteResult::kOpenFailed;
   FlushBuffer();
+  if (target_->in_place) {
+    if (::close(fd_) != 0) failed_ = true;
+    fd_ = -1;
+    return failed_ ? WriteResult::kWriteFailed : WriteResult::kOk;
+  }
   if (::fsync(fd_) != 0) failed_ = true;
   if (::close(fd_) != 0) failed_ = true;
   fd_ = -1;
   std::string why;
-  if (!failed_ && options_.keep_backup && target_.exists && target_.regular &&
-      !KeepBackup(target_, &why)) {
+  if (!failed_ && options_.keep_backup && target_->exists && target_->regular &&
+      !KeepBackup(*target_, &why)) {
     Refuse(why);
     failed_ = true;
   }
-  if (!failed_ && ::rename(temp_.c_str(), target_.path.c_str()) != 0) {
+  if (!failed_ && ::rename(temp_.c_str(), target_->path.c_str()) != 0) {
     failed_ = true;
     if (errno == EISDIR) {
       Discard();
@@ -133,7 +164,7 @@ WriteResult AtomicFileWriter::Commit() {
   }
   temp_.clear();
   Disarm();
-  SyncDirectory(DirectoryOf(target_.path));
+  SyncDirectory(DirectoryOf(target_->path));
   return WriteResult::kOk;
 }
 

@@ -9,6 +9,8 @@
 #include <csignal>
 #include <cstring>
 
+#include "store/temp_cleanup.h"
+
 namespace {
 
 // As many links as the kernel follows in one lookup before it gives up.
@@ -45,10 +47,28 @@ bool ReadLink(const std::string& path, std::string* text) {
   }
 }
 
+// Writes all of bytes to fd, going on after a short write; errno tells why it stopped.
+bool WriteAll(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return errno = ENOSPC, false;  // no progress and no reason: the disk is full
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 // Copies the bytes of from into a new file at to, created with from's mode; fsyncs it.
-bool CopyFile(const SaveTarget& from, const std::string& to, std::string* reason) {
+// Returns 0, or the errno that stopped it with a reason; a partial copy is removed.
+int CopyFile(const SaveTarget& from, const std::string& to, std::string* reason) {
   const int in = ::open(from.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return *reason = Failure(from.path, "cannot read for the backup", errno), false;
+  if (in < 0) {
+    const int error = errno;
+    *reason = Failure(from.path, "cannot read for the backup", error);
+    return error;
+  }
   const int out =
       ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, from.mode & 0777);
   int error = out < 0 ? errno : 0;
@@ -59,17 +79,39 @@ bool CopyFile(const SaveTarget& from, const std::string& to, std::string* reason
     if (n == 0) break;
     if (n < 0) {
       if (errno != EINTR) error = errno;
-    } else if (::write(out, block, static_cast<std::size_t>(n)) != n) {
-      error = errno != 0 ? errno : ENOSPC;
+    } else if (!WriteAll(out, block, static_cast<std::size_t>(n))) {
+      error = errno;
     }
   }
   if (error == 0 && ::fsync(out) != 0) error = errno;
   if (out >= 0 && ::close(out) != 0 && error == 0) error = errno;
   ::close(in);
-  if (error == 0) return true;
+  if (error == 0) return 0;
   *reason = Failure(to, "cannot write the backup", error);
   if (out >= 0) ::unlink(to.c_str());
-  return false;
+  return error;
+}
+
+// Makes the new backup at temp: a hard link to target's inode, or else a copy. False with
+// a reason; EEXIST in *exists when temp was taken (by a file of another run).
+bool MakeBackupAt(const SaveTarget& target, const std::string& temp, bool* exists,
+                  std::string* reason) {
+  *exists = false;
+  if (::link(target.path.c_str(), temp.c_str()) == 0) return true;
+  if (errno == EEXIST) return *exists = true, false;
+  const int error = CopyFile(target, temp, reason);
+  *exists = error == EEXIST;
+  return error == 0;
+}
+
+// Whether the kernel would refuse to follow the symbolic link at path, described by st:
+// it lies in a sticky directory that others may write, and neither the user nor the
+// directory's owner owns it.
+bool IsProtectedLink(const std::string& path, const struct stat& st) {
+  struct stat dir;
+  if (::stat(DirectoryOf(path).c_str(), &dir) != 0) return false;
+  const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+  return shared && st.st_uid != ::geteuid() && st.st_uid != dir.st_uid;
 }
 
 // Fills target's status fields from the file at its path; false when there is none.
@@ -78,6 +120,8 @@ bool ReadStatus(SaveTarget* target) {
   if (::stat(target->path.c_str(), &st) != 0) return false;
   target->regular = S_ISREG(st.st_mode);
   target->directory = S_ISDIR(st.st_mode);
+  target->in_place = S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode);
+  target->other = S_ISSOCK(st.st_mode) || S_ISBLK(st.st_mode);
   target->mode = st.st_mode & 07777;
   target->owner = st.st_uid;
   target->group = st.st_gid;
@@ -107,6 +151,11 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
       target->exists = ReadStatus(target);
       return true;
     }
+    if (IsProtectedLink(current, st)) {
+      *reason = current +
+                ": a symbolic link of another user in a shared sticky directory; not followed";
+      return false;
+    }
     current = text[0] == '/' ? text : DirectoryPrefix(current) + text;
   }
   *reason = path + ": too many levels of symbolic links";
@@ -116,6 +165,7 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
 std::string RefusalReason(const SaveTarget& target) {
   if (!target.exists) return "";
   if (target.directory) return target.path + ": is a directory";
+  if (target.other) return target.path + ": is a socket or a block device";
   if (target.regular && target.links > 1) {
     struct stat backup;
     nlink_t others = target.links - 1;
@@ -138,12 +188,22 @@ std::string BackupPath(const std::string& path) { return path + "~"; }
 
 bool KeepBackup(const SaveTarget& target, std::string* reason) {
   const std::string backup = BackupPath(target.path);
-  if (::unlink(backup.c_str()) != 0 && errno != ENOENT) {
-    *reason = Failure(backup, "cannot replace the old backup", errno);
-    return false;
+  const std::string prefix = TemporaryPrefix(backup) + std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temp = prefix + std::to_string(attempt);
+    const int slot = ArmTempCleanup(temp.c_str());
+    bool taken = false;
+    bool made = MakeBackupAt(target, temp, &taken, reason);
+    if (made && ::rename(temp.c_str(), backup.c_str()) != 0) {
+      *reason = Failure(backup, "cannot replace the old backup", errno);
+      ::unlink(temp.c_str());
+      made = false;
+    }
+    DisarmTempCleanup(slot);
+    if (made || !taken) return made;
   }
-  if (::link(target.path.c_str(), backup.c_str()) == 0) return true;
-  return CopyFile(target, backup, reason);
+  *reason = backup + ": no free temporary name for the new backup";
+  return false;
 }
 
 void CopyIdentity(int fd, const SaveTarget& target) {
@@ -160,7 +220,10 @@ std::string TemporaryPrefix(const std::string& path) {
   return DirectoryPrefix(path) + "." + BaseName(path) + ".tmp-";
 }
 
-void SweepStaleTemporaries(const std::string& path) {
+namespace {
+
+// Removes the temporary files with the prefix of path whose process is gone.
+void SweepTemporariesOf(const std::string& path) {
   DIR* dir = ::opendir(DirectoryOf(path).c_str());
   if (dir == nullptr) return;
   const std::string prefix = BaseName(TemporaryPrefix(path));
@@ -176,4 +239,11 @@ void SweepStaleTemporaries(const std::string& path) {
     }
   }
   ::closedir(dir);
+}
+
+}  // namespace
+
+void SweepStaleTemporaries(const std::string& path) {
+  SweepTemporariesOf(path);
+  SweepTemporariesOf(BackupPath(path));
 }
