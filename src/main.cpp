@@ -87,7 +87,8 @@ Options ParseOptions(int argc, char* argv[]) {
   return options;
 }
 
-// Makes the records of the record file at path the data set; the history stays empty.
+// Makes the records of the record file at path the data set and the start that undo
+// returns to, as if the session had begun with them.
 // A file that cannot be read or holds a line that is no record ends the process with
 // status 2 before the menu, saying where and why.
 void LoadDataSet(const std::string& path) {
@@ -100,6 +101,7 @@ void LoadDataSet(const std::string& path) {
     std::exit(2);
   }
   if (from_utf8) con::Warn(name + ": UTF-8 text, converted to GB18030");
+  backup.Start(dev);
 }
 
 }  // namespace

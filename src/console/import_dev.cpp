@@ -39,6 +39,7 @@ bool ImportFromFile(ImportReport& report) {
   const long long start = con::NowMs();
   if (AppendImportFile(path, dev, &report.notes) != ImportResult::kOk) {
     con::Out(txt::kOpenForReadFailed);
+    if (report.notes.memory_full) con::Warn(con::Printable(path) + ": memory full; nothing imported");
     return false;
   }
   con::Out(txt::kReadTook);

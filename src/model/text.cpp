@@ -8,12 +8,25 @@
 #include <malloc.h>
 #endif
 
+namespace {
+
+// A Text holds an address in 48 bits. User-space addresses fit them on x86-64 and on
+// AArch64 as usually configured, but a system may hand out higher ones (five-level page
+// tables, pointer tags); memory there is refused like memory that ran out, never cut.
+void RequireAddressFits(const char* bytes, std::size_t size) {
+  const uintptr_t end = reinterpret_cast<uintptr_t>(bytes) + size;
+  if (end >> Text::kAddressBits != 0) throw std::bad_alloc();
+}
+
+}  // namespace
+
 Text TextStore::Keep(std::string_view bytes) {
   if (bytes.empty()) return Text();
   if (bytes.size() >= Text::kLong) return KeepLong(bytes);
   if (open_ == nullptr || kBlockSize - open_used_ < bytes.size()) {
     Charge(kBlockSize);
     auto block = std::make_unique<char[]>(kBlockSize);
+    RequireAddressFits(block.get(), kBlockSize);
     chunks_.push_back({std::move(block), kBlockSize, next_seq_++});
     open_ = chunks_.back().bytes.get();
     open_used_ = 0;
@@ -40,8 +53,7 @@ Text TextStore::KeepLong(std::string_view bytes) {
 const char* TextStore::Adopt(std::unique_ptr<char[]> buffer, std::size_t size) {
   Charge(size);
   const char* kept = buffer.get();
-  // User-space addresses fit 47 bits on every platform this runs on.
-  assert((reinterpret_cast<uintptr_t>(kept) + size) >> Text::kLengthShift == 0);
+  RequireAddressFits(kept, size);
   chunks_.push_back({std::move(buffer), size, next_seq_++});
   held_ += size;
   return kept;

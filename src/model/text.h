@@ -16,8 +16,15 @@
 // It is one word: the address in the low 48 bits and the length in the high 16. A text
 // of 0xFFFF bytes or more is stored behind an 8-byte length header, and its length field
 // says kLong. Keeping records small is what keeps a million of them fast to copy and sort.
+// The store refuses memory whose addresses need more than 48 bits (see TextStore).
 class Text {
+  static_assert(sizeof(void*) == 8 && sizeof(uintptr_t) == 8,
+                "a Text packs a 64-bit address and a length into one word: this layout needs "
+                "64-bit pointers");
+
  public:
+  static constexpr int kAddressBits = 48;
+
   constexpr Text() = default;
 
   std::string_view view() const {
@@ -36,7 +43,7 @@ class Text {
  private:
   friend class TextStore;
   friend class TextMarks;
-  static constexpr int kLengthShift = 48;
+  static constexpr int kLengthShift = kAddressBits;
   static constexpr uint64_t kAddressMask = (uint64_t{1} << kLengthShift) - 1;
   static constexpr std::size_t kLong = 0xFFFF;
 

@@ -4,27 +4,45 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <new>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 
 #include "model/charset.h"
 
+namespace {
+
+// a + b, or std::bad_alloc where the sum does not fit a size: no buffer that large can be.
+std::size_t Sum(std::size_t a, std::size_t b) {
+  if (a > SIZE_MAX - b) throw std::bad_alloc();
+  return a + b;
+}
+
+// The most bytes one read(2) asks for, which every system accepts.
+constexpr std::size_t kMaxRead = std::size_t{1} << 30;
+
+}  // namespace
+
 bool ReadToEnd(int fd, FileBytes& out, std::size_t room) {
   struct stat st;
-  std::size_t capacity = ::fstat(fd, &st) == 0 && st.st_size > 0
-                             ? static_cast<std::size_t>(st.st_size) + room
-                             : std::max<std::size_t>(std::size_t{1} << 16, room * 2);
+  const bool sized = ::fstat(fd, &st) == 0 && st.st_size > 0 &&
+                     static_cast<uintmax_t>(st.st_size) < SIZE_MAX;
+  std::size_t capacity = sized ? Sum(static_cast<std::size_t>(st.st_size), room)
+                               : Sum(std::size_t{1} << 16, Sum(room, room));
   out.data = std::make_unique_for_overwrite<char[]>(capacity);
   out.size = 0;
   for (;;) {
     if (capacity - out.size < room) {
-      auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      const std::size_t doubled = Sum(capacity, capacity);
+      auto bigger = std::make_unique_for_overwrite<char[]>(doubled);
       std::copy(out.data.get(), out.data.get() + out.size, bigger.get());
       out.data = std::move(bigger);
-      capacity *= 2;
+      capacity = doubled;
     }
-    const ssize_t n = ::read(fd, out.data.get() + out.size, capacity - out.size);
+    const std::size_t ask = std::min(capacity - out.size, kMaxRead);
+    const auto n = ::read(fd, out.data.get() + out.size, static_cast<unsigned>(ask));
     if (n == 0) return true;
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
@@ -37,7 +55,7 @@ namespace {
 // Makes sure file's buffer of capacity bytes has need bytes free after file.size.
 void Reserve(FileBytes& file, std::size_t& capacity, std::size_t need) {
   if (capacity - file.size >= need) return;
-  const std::size_t bigger = std::max(capacity + capacity / 2, file.size + need);
+  const std::size_t bigger = std::max(Sum(capacity, capacity / 2), Sum(file.size, need));
   auto data = std::make_unique_for_overwrite<char[]>(bigger);
   std::copy(file.data.get(), file.data.get() + file.size, data.get());
   file.data = std::move(data);
@@ -55,7 +73,7 @@ void ConvertUtf8ToGb18030(FileBytes& file, std::size_t room) {
     in_left -= kBom.size();
   }
   // Chinese takes three bytes in UTF-8 and two in GB18030; a little Latin may take more.
-  std::size_t capacity = in_left + in_left / 8 + room + 4;
+  std::size_t capacity = Sum(Sum(in_left, in_left / 8), Sum(room, 4));
   FileBytes gb{std::make_unique_for_overwrite<char[]>(capacity), 0};
   charset::Iconv cd("GB18030", "UTF-8");
   while (in_left > 0) {

@@ -13,7 +13,8 @@ struct FileBytes {
 
 // Reads fd to its end into out, growing the buffer when the file turns out longer than
 // its size said (it may change while it is read). At least room bytes stay free after
-// the content, for the caller's padding. False on a read error, errno telling which.
+// the content, for the caller's padding. False on a read error, errno telling which;
+// std::bad_alloc when memory runs out (a pipe fed without end ends there).
 // REQUIRES: room >= 1.
 bool ReadToEnd(int fd, FileBytes& out, std::size_t room);
 

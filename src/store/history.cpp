@@ -48,6 +48,7 @@ void History::Add(DevList snapshot) {
     --count_;
   }
   snaps_[count_++] = std::move(snapshot);
+  if (count_ == kDepth && !start_.empty()) dropped = std::move(start_);
   const bool own_records = !dropped.empty() && std::none_of(snaps_, snaps_ + count_,
       [&](const DevList& snap) { return snap.SharesWith(dropped); });
   if (own_records) {
@@ -57,6 +58,7 @@ void History::Add(DevList snapshot) {
 }
 
 void History::clear() {
+  start_.clear();
   for (DevList& snap : snaps_) snap.clear();
   count_ = 0;
 }

@@ -1,5 +1,6 @@
 // The change history that undo draws on: the data set after the last change and after
-// the change before it, oldest first. The history also decides when text memory can be
+// the change before it, oldest first, and the data set the session started with (empty,
+// or the records of a file loaded at start), which the first change's undo returns to. The history also decides when text memory can be
 // given back: the records in use are those of its snapshots, the data set being saved as
 // the newest after every change.
 #pragma once
@@ -23,6 +24,15 @@ class History {
 
   std::size_t size() const { return count_; }
 
+  // Makes list the data set the session started with. REQUIRES: size() == 0.
+  void Start(DevList list) {
+    assert(count_ == 0);
+    start_ = std::move(list);
+  }
+
+  // The data set the session started with; what undo returns to while size() <= 1.
+  const DevList& start() const { return start_; }
+
   // The older of two snapshots. REQUIRES: size() == 2.
   DevList& oldest() {
     assert(count_ == kDepth);
@@ -38,6 +48,7 @@ class History {
   void clear();
 
  private:
+  DevList start_;  // let go of once two changes have been made: undo no longer reaches it
   DevList snaps_[kDepth];
   std::size_t count_ = 0;
 };
