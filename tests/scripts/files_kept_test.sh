@@ -38,6 +38,18 @@ tail -n +2 loaded.expected | cut -d' ' -f2- | expected_record_file /dev/stdin |
   cmp -s - load/dev.out || fail "--load: the deletion did not save the rest renumbered"
 pass "--load round-trips a saved dev.out: browse, delete, save renumbered"
 
+# --load makes the loaded records the start: undo before any change keeps them (and writes
+# them); a change, undo, undo toggles between them and the change; nothing empties them.
+mkdir loadundo && cp restart/dev.out loadundo/saved.out
+run_in loadundo '7 4 1 2 7 0' -l saved.out
+cmp -s loadundo/dev.out loaded.expected || fail "--load: undo after delete lost records"
+run_in loadundo '7 0' -l saved.out
+cmp -s loadundo/dev.out loaded.expected || fail "--load: undo before any change changed them"
+run_in loadundo '4 1 2 7 7 0' -l saved.out
+sed '2d' loaded.expected | cut -d' ' -f2- | expected_record_file /dev/stdin |
+  cmp -s - loadundo/dev.out || fail "--load: the second undo did not bring the deletion back"
+pass "--load: undo returns to the loaded records, never to an empty data set"
+
 # --load of a broken file: status 2, the place on standard error, nothing written.
 mkdir broken && sed '3s/^3 /x /' loaded.expected >broken/bad.out
 before="$(names broken)"
