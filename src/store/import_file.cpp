@@ -11,7 +11,7 @@
 #include <new>
 #include <string_view>
 
-#include "model/charset.h"
+#include "model/file_charset.h"
 #include "store/blank_mask.h"
 #include "store/file_bytes.h"
 
@@ -102,7 +102,7 @@ ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
   if (!ReadToEnd(fd, file, kPadding)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
-  notes.from_utf8 = charset::IsUtf8Text({file.data.get(), file.size});
+  notes.from_utf8 = charset::IsUtf8File({file.data.get(), file.size});
   if (notes.from_utf8) ConvertUtf8ToGb18030(file, kPadding);
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);

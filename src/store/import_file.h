@@ -26,7 +26,8 @@ struct ImportNotes {
 // of list, in file order; a trailing one to six tokens are dropped. Tokens are separated
 // by blanks, tabs, LF, CR, VT and FF and are kept byte for byte (NUL bytes included).
 // The new records' serials are 0 until the list is saved. On kOpenFailed list is unchanged.
-// A file that is valid UTF-8 with at least one byte that is not ASCII is converted to
-// GB18030 first (a leading byte-order mark dropped); any other file is taken as it is.
+// A file that charset::IsUtf8File takes for UTF-8 (valid UTF-8 that begins with a
+// byte-order mark, is no GB18030, or is mostly Chinese) is converted to GB18030 first (a
+// leading byte-order mark dropped); any other file is taken as it is.
 // When notes is given it receives what was found.
 ImportResult AppendImportFile(const std::string& path, DevList& list, ImportNotes* notes = nullptr);

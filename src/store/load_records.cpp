@@ -11,7 +11,7 @@
 #include <memory>
 #include <string_view>
 
-#include "model/charset.h"
+#include "model/file_charset.h"
 #include "store/file_bytes.h"
 
 namespace {
@@ -120,7 +120,7 @@ bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
                     bool* from_utf8) {
   FileBytes file;
   if (!ReadRegularFile(path, &file, error)) return false;
-  const bool utf8 = charset::IsUtf8Text({file.data.get(), file.size});
+  const bool utf8 = charset::IsUtf8File({file.data.get(), file.size});
   if (utf8) ConvertUtf8ToGb18030(file, 1);
   if (from_utf8 != nullptr) *from_utf8 = utf8;
   DevList::Records records;

@@ -23,9 +23,9 @@ struct LoadError {
 
 // Reads the record file at path into list, numbered 1..n. On failure list is unchanged
 // and error says why: the file cannot be read or is no regular file, or a line is no
-// record. A file that is valid UTF-8 with a byte that is not ASCII (a record file saved
-// again by an editor) is converted to GB18030 first, as an import file is; from_utf8, when
-// given, says whether it was.
+// record. A file that charset::IsUtf8File takes for UTF-8 (a record file saved again by an
+// editor) is converted to GB18030 first, as an import file is; from_utf8, when given, says
+// whether it was.
 bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
                     bool* from_utf8 = nullptr);
 

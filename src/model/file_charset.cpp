@@ -1,0 +1,98 @@
+#include "model/file_charset.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "model/charset.h"
+
+namespace charset {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool InRange(unsigned char c, unsigned lo, unsigned hi) { return c >= lo && c <= hi; }
+
+// The index of the first byte at or after i that is not ASCII, or n: runs of ASCII are
+// skipped eight bytes at a time, as they make up most of a record file.
+std::size_t SkipAscii(const unsigned char* s, std::size_t i, std::size_t n) {
+  uint64_t word;
+  while (i + 8 <= n && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080) == 0)) {
+    i += 8;
+  }
+  while (i < n && s[i] < 0x80) ++i;
+  return i;
+}
+
+// How many bytes the GB18030 code at s[0, n) takes (2 or 4), or 0 when it is malformed.
+// REQUIRES: n > 0 and s[0] is not ASCII.
+std::size_t GbLength(const unsigned char* s, std::size_t n) {
+  if (!InRange(s[0], 0x81, 0xFE) || n < 2) return 0;
+  if (InRange(s[1], 0x40, 0x7E) || InRange(s[1], 0x80, 0xFE)) return 2;
+  if (n >= 4 && InRange(s[1], 0x30, 0x39) && InRange(s[2], 0x81, 0xFE) &&
+      InRange(s[3], 0x30, 0x39)) {
+    return 4;
+  }
+  return 0;
+}
+
+// True for a code point of the CJK blocks: radicals, punctuation, kana, ideographs and
+// their compatibility forms, and the half- and fullwidth forms.
+bool IsCjk(char32_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// What reading bytes as UTF-8 found: whether they are valid, and how many of their
+// characters are not ASCII and how many of those are CJK (counted up to the first fault).
+struct Utf8Census {
+  bool valid = true;
+  std::size_t non_ascii = 0;
+  std::size_t cjk = 0;
+};
+
+// Reads bytes once as UTF-8, stopping at the first invalid sequence. Every CJK code point
+// takes three bytes, so only those are decoded.
+Utf8Census CountUtf8(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  Utf8Census census;
+  for (std::size_t i = SkipAscii(s, 0, n); i < n; i = SkipAscii(s, i, n)) {
+    const std::size_t length = Utf8Length(s + i, n - i);
+    if (length == 0) {
+      census.valid = false;
+      break;
+    }
+    ++census.non_ascii;
+    if (length == 3) {
+      const char32_t c = (s[i] & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 | (s[i + 2] & 0x3Fu);
+      census.cjk += IsCjk(c);
+    }
+    i += length;
+  }
+  return census;
+}
+
+}  // namespace
+
+bool IsGb18030Text(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  for (std::size_t i = SkipAscii(s, 0, n); i < n; i = SkipAscii(s, i, n)) {
+    const std::size_t length = GbLength(s + i, n - i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+bool IsUtf8File(std::string_view bytes) {
+  const Utf8Census census = CountUtf8(bytes);
+  if (!census.valid) return false;
+  if (bytes.starts_with(kBom)) return true;
+  if (census.non_ascii == 0) return false;
+  if (census.cjk * 2 > census.non_ascii) return true;
+  return !IsGb18030Text(bytes);
+}
+
+}  // namespace charset
