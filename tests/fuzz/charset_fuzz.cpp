@@ -5,7 +5,9 @@
 // is valid UTF-8, keeps every byte below '0' and does not depend on where the writes
 // were cut; a valid UTF-8 token converts to GB18030 and back to itself (but for a few
 // private-use characters) and keeps its bytes below '0'; the fast UTF-8
-// check of import files agrees with a byte-by-byte one.
+// check of import files agrees with a byte-by-byte one; a file taken for UTF-8 without a
+// byte-order mark is UTF-8 text, one that is UTF-8 text but no GB18030 is taken, and with
+// a byte-order mark put before it a file is taken exactly when it is valid UTF-8.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include <string_view>
 
 #include "model/charset.h"
+#include "model/file_charset.h"
 
 namespace {
 
@@ -61,6 +64,18 @@ std::string Show(std::string_view a, std::string_view b) {
   return out;
 }
 
+// The whole-file rule against the plain UTF-8 check; slow is SlowUtf8(text).
+void CheckFileRule(std::string_view text, int slow) {
+  const bool taken = charset::IsUtf8File(text);
+  if (taken && !text.starts_with("\xEF\xBB\xBF") && slow != 1)
+    Finding("a file without a byte-order mark was taken but is no UTF-8 text");
+  if (slow == 1 && !charset::IsGb18030Text(text) && !taken)
+    Finding("UTF-8 text that is no GB18030 was not taken");
+  const std::string marked = "\xEF\xBB\xBF" + std::string(text);
+  if (charset::IsUtf8File(marked) != (slow >= 0))
+    Finding("a byte-order mark did not decide for valid UTF-8");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -78,5 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (slow >= 0 && !HasPrivateUse(text) && Show(typed, {}) != text)
     Finding("a UTF-8 token did not convert back");
   if (Controls(typed) != Controls(text)) Finding("typing lost or gained a control byte");
+  CheckFileRule(text, slow);
   return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pipes keep devmgr's GBK bytes whatever the locale; DEVMGR_ENCODING=UTF-8 converts them
-# both ways; import files in UTF-8 are converted with a note on standard error, and a word
-# count that is not a multiple of seven is warned about there, the console unchanged.
+# both ways; import files in UTF-8 are converted with a note on standard error, GBK that is
+# also valid UTF-8 is not, and a word count that is not a multiple of seven is warned about
+# there, the console unchanged.
 # Usage: encoding_pipe_test.sh <devmgr> <pause shim>
 source "$(dirname "$0")/fault_lib.sh"
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -58,6 +59,20 @@ for twin in devices.utf8.txt ../bom.txt; do
 done
 [ ! -s "$WORK/gbk/err" ] || fail "the GBK file was noted: $(cat "$WORK/gbk/err")"
 pass "a UTF-8 import file is converted, with a note"
+
+# GBK that happens to be valid UTF-8 (目录 卢平 are, as Latin-1 letters) stays GBK, both
+# imported and loaded with --load, without a note.
+gbk_line=$'A1 \xc4\xbf\xc2\xbc \xc2\xac\xc6\xbd IT 3 2020.1.1 100'
+printf '%s\n' "$gbk_line" >"$WORK/g.txt"
+printf '1\n1\n../g.txt\n0\n' | run_in lookalike
+[ "$(cat "$WORK/lookalike/dev.out")" = "1 $gbk_line" ] || fail "GBK 目录 卢平 was converted"
+[ ! -s "$WORK/lookalike/err" ] || fail "GBK 目录 卢平 was noted: $(cat "$WORK/lookalike/err")"
+mkdir "$WORK/load" && printf '1 %s\n' "$gbk_line" >"$WORK/load/dev.out"
+printf '2\n0\n' | (cd "$WORK/load" && LD_PRELOAD="$NOPAUSE" "$DEVMGR" --load dev.out >out 2>err)
+tab=$'\t'
+grep -qF "1$tab ${gbk_line// /$tab }$tab" "$WORK/load/out" || fail "--load converted 目录 卢平"
+[ ! -s "$WORK/load/err" ] || fail "--load noted GBK: $(cat "$WORK/load/err")"
+pass "GBK text that is also valid UTF-8 is imported and loaded byte for byte"
 
 # 23 words: the same console bytes and dev.out as the 21 words before them, and a warning.
 head -n 3 "$root/examples/devices.txt" >"$WORK/21.txt"
