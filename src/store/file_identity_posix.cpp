@@ -61,8 +61,10 @@ bool WriteAll(int fd, const char* bytes, std::size_t size) {
 }
 
 // Copies the bytes of from into a new file at to, created with from's mode; fsyncs it.
-// Returns 0, or the errno that stopped it with a reason; a partial copy is removed.
-int CopyFile(const SaveTarget& from, const std::string& to, std::string* reason) {
+// Returns 0, or the errno that stopped it with a reason that calls to by the name shown;
+// a partial copy is removed.
+int CopyFile(const SaveTarget& from, const std::string& to, const std::string& shown,
+             std::string* reason) {
   const int in = ::open(from.path.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     const int error = errno;
@@ -87,19 +89,19 @@ int CopyFile(const SaveTarget& from, const std::string& to, std::string* reason)
   if (out >= 0 && ::close(out) != 0 && error == 0) error = errno;
   ::close(in);
   if (error == 0) return 0;
-  *reason = Failure(to, "cannot write the backup", error);
+  *reason = Failure(shown, "cannot write the backup", error);
   if (out >= 0) ::unlink(to.c_str());
   return error;
 }
 
 // Makes the new backup at temp: a hard link to target's inode, or else a copy. False with
-// a reason; EEXIST in *exists when temp was taken (by a file of another run).
+// a reason; *exists when temp was taken (by a file of another run).
 bool MakeBackupAt(const SaveTarget& target, const std::string& temp, bool* exists,
                   std::string* reason) {
   *exists = false;
   if (::link(target.path.c_str(), temp.c_str()) == 0) return true;
   if (errno == EEXIST) return *exists = true, false;
-  const int error = CopyFile(target, temp, reason);
+  const int error = CopyFile(target, temp, BackupPath(target.path), reason);
   *exists = error == EEXIST;
   return error == 0;
 }

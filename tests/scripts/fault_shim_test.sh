@@ -44,4 +44,15 @@ faulty nolink DEVMGR_FAIL_LINK=1 '1 1 ../small.txt 0'
   fail "no links: dev.out~ is not a copy of the old file with its mode"
 expected_record_file small.txt | cmp -s - nolink/dev.out || fail "no links: dev.out is wrong"
 pass "where links are not possible, dev.out~ is a copy with the old mode"
+
+# A copy that fails (its fsync, the second of the save) leaves the earlier backup whole.
+mkdir badcopy && printf 'old\n' >badcopy/dev.out && printf 'older\n' >badcopy/dev.out~
+(cd badcopy && printf '1 1 ../small.txt 0' | DEVMGR_FAIL_LINK=1 DEVMGR_FAIL_FSYNC=2 \
+  LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out 2>err)
+holds badcopy/out '写入文件失败！' && grep -q 'dev.out~: cannot write the backup' badcopy/err ||
+  fail "failed backup copy: not reported"
+[ "$(cat badcopy/dev.out~)" = older ] && [ "$(cat badcopy/dev.out)" = old ] &&
+  [ "$(ls -A badcopy | tr '\n' ' ')" = "dev.out dev.out~ err out " ] ||
+  fail "failed backup copy: $(ls -A badcopy), backup $(cat badcopy/dev.out~)"
+pass "a backup copy that fails leaves the earlier backup and dev.out as they were"
 echo "cases: $CASES"
