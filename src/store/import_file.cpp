@@ -1,9 +1,5 @@
 #include "store/import_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -14,6 +10,7 @@
 #include "model/file_charset.h"
 #include "store/blank_mask.h"
 #include "store/file_bytes.h"
+#include "store/file_open.h"
 
 namespace {
 
@@ -21,21 +18,6 @@ bool IsBlank(char c) { return IsBlankByte(static_cast<unsigned char>(c)); }
 
 // Blank bytes kept after the content, so that the scan may read whole 64-byte blocks.
 constexpr std::size_t kPadding = 64;
-
-// Opens path for reading; -1 when it is missing, unreadable, a directory or a device.
-// A device such as /dev/zero never ends and would eat all memory. Opening without
-// blocking keeps a FIFO without a writer from hanging the session.
-int OpenForReading(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
-    ::close(fd);
-    return -1;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
 
 // A guess at the number of records in the bytes, from the tokens of their first part,
 // so that the record vector is reserved once instead of growing a dozen times.
@@ -116,7 +98,8 @@ ImportResult AppendImportFile(const std::string& path, DevList& list, ImportNote
   ImportNotes found;
   if (notes == nullptr) notes = &found;
   *notes = ImportNotes();
-  const int fd = OpenForReading(path);
+  std::string why;
+  const int fd = OpenInputFile(path, InputKind::kRegularOrPipe, &why);
   if (fd < 0) return ImportResult::kOpenFailed;
   const std::size_t before = list.size();
   const TextStore::Point start = Texts().Now();
@@ -126,10 +109,11 @@ ImportResult AppendImportFile(const std::string& path, DevList& list, ImportNote
   } catch (const std::bad_alloc&) {
     // A file larger than memory must not take the data set down with it.
     if (list.size() > before) list.Mutable().resize(before);
+    notes->memory_full = true;
     result = ImportResult::kOpenFailed;
   }
   // A file that gave no record (only blanks, or memory ran out) keeps no bytes.
   if (list.size() == before) Texts().ReleaseSince(start);
-  ::close(fd);
+  CloseInputFile(fd);
   return result;
 }

@@ -20,6 +20,7 @@ enum class ImportResult {
 struct ImportNotes {
   bool from_utf8 = false;  // the file was UTF-8 text and was converted to GB18030
   std::size_t words = 0;   // tokens in the file; words % 7 of them were dropped at the end
+  bool memory_full = false;  // memory ran out while reading: nothing was imported
 };
 
 // Appends one record for every whole run of seven tokens in the file at path to the end

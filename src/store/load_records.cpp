@@ -1,18 +1,16 @@
 #include "store/load_records.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
 
 #include "model/file_charset.h"
 #include "store/file_bytes.h"
+#include "store/file_open.h"
 
 namespace {
 
@@ -71,20 +69,18 @@ std::string FieldCountReason(std::size_t n) {
 // Reads the regular file at path whole, growing the buffer if it turns out longer than
 // its size said.
 bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Fail(error, 0, std::string("cannot open: ") + std::strerror(errno));
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return Fail(error, 0, "not a regular file");
+  std::string why;
+  const int fd = OpenInputFile(path, InputKind::kRegular, &why);
+  if (fd < 0) return Fail(error, 0, why);
+  bool read = false;
+  try {
+    read = ReadToEnd(fd, *out, 1);
+    why = read ? "" : std::string("cannot read: ") + std::strerror(errno);
+  } catch (const std::bad_alloc&) {
+    why = "memory full";
   }
-  if (!ReadToEnd(fd, *out, 1)) {
-    const int read_error = errno;
-    ::close(fd);
-    return Fail(error, 0, std::string("cannot read: ") + std::strerror(read_error));
-  }
-  ::close(fd);
-  return true;
+  CloseInputFile(fd);
+  return read || Fail(error, 0, why);
 }
 
 }  // namespace
