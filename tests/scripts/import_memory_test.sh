@@ -20,3 +20,13 @@ holds out '读取文件打开失败' || fail "the oversized import was not refus
 grep -q -a $'^3\t D0000003' out || fail "the data set lost its records"
 [ "$(wc -l <dev.out)" -eq 3 ] || fail "dev.out no longer holds the three records"
 pass "an import larger than memory leaves the data set whole"
+
+# A FIFO fed without end ends in "memory full", the session going on as above.
+mkfifo endless
+(yes 'D1 n h d 1 2042.1.1 9' >endless 2>/dev/null &)
+printf '1\n1\nsmall.txt\n1\n1\nendless\n2\n0\n' |
+  LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out 2>err || fail "status $?"
+holds out '读取文件打开失败' && grep -qx 'devmgr: endless: memory full; nothing imported' err ||
+  fail "the endless FIFO was not refused as memory full: $(cat err)"
+[ "$(wc -l <dev.out)" -eq 3 ] || fail "dev.out no longer holds the three records"
+pass "an import from a FIFO fed forever ends in memory full, the data set whole"
