@@ -1,0 +1,311 @@
+#include "store/file_identity_win.h"
+
+#include <cstdint>
+
+#include "store/temp_cleanup.h"
+
+namespace {
+
+// "path: what: the system's reason", the line the console prints on standard error.
+std::string Failure(const std::string& path, const char* what, DWORD error) {
+  return path + ": " + what + ": " + SystemReason(error);
+}
+
+// Whether c separates the parts of a file name: a slash, a backslash, or a drive's colon.
+bool IsSeparator(unsigned char c) { return c == '/' || c == '\\' || c == ':'; }
+
+// The index just past the last separator in path, or 0. A GB18030 character's second byte
+// may be a backslash (0x5C), so the bytes are walked character by character: a byte from
+// 0x81 on starts a pair (a four-byte character is two such pairs).
+std::size_t NameStart(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (c >= 0x81 && c <= 0xFE) {
+      ++i;
+    } else if (IsSeparator(c)) {
+      start = i + 1;
+    }
+  }
+  return start;
+}
+
+// The final name of the open file h, without the "\\?\" the system puts in front.
+bool FinalName(HANDLE h, std::wstring* name) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 2; ++tries) {
+    const DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return false;
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      if (buffer.starts_with(L"\\\\?\\UNC\\")) {
+        buffer.replace(0, 8, L"\\\\");
+      } else if (buffer.starts_with(L"\\\\?\\")) {
+        buffer.erase(0, 4);
+      }
+      *name = buffer;
+      return true;
+    }
+    buffer.resize(n);
+  }
+  return false;
+}
+
+// Opens the file at wide for reading its status only, following links; directories too.
+HANDLE OpenForStatus(const std::wstring& wide) {
+  return CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Fills target's status fields from the file at its path; false when there is none.
+bool ReadStatus(const std::wstring& wide, SaveTarget* target) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  const HANDLE h = OpenForStatus(wide);
+  const bool known = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  if (!known) {
+    info.dwFileAttributes = GetFileAttributesW(wide.c_str());
+    if (info.dwFileAttributes == INVALID_FILE_ATTRIBUTES) return false;
+    info.nNumberOfLinks = 1;
+  }
+  target->attributes = info.dwFileAttributes;
+  target->directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  target->read_only = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  target->links = info.nNumberOfLinks;
+  return true;
+}
+
+// Where the symbolic link at wide ends, in the program's bytes; false with a reason when
+// that name has no form in the program's code page. A link whose target is missing is
+// replaced itself.
+bool FollowLink(const std::string& path, const std::wstring& wide, std::string* resolved,
+                std::string* reason) {
+  *resolved = path;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return true;
+  }
+  const HANDLE h = OpenForStatus(wide);
+  if (h == INVALID_HANDLE_VALUE) return true;
+  std::wstring final_name;
+  const bool found = FinalName(h, &final_name);
+  CloseHandle(h);
+  if (found && !FromWide(final_name, resolved)) {
+    *reason = path + ": the link's target has a name outside code page " +
+              std::to_string(ProgramCodePage());
+    return false;
+  }
+  if (!found) *resolved = path;
+  return true;
+}
+
+// Whether the process pid is still running. A process this one may not look at is taken
+// for a live one.
+bool ProcessAlive(DWORD pid) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool alive = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+  CloseHandle(process);
+  return alive;
+}
+
+// The pid in "<pid>-<n>", the rest of a temporary's name after its prefix; 0 if none.
+DWORD TemporaryPid(std::wstring_view rest) {
+  std::uint64_t pid = 0;
+  std::size_t i = 0;
+  for (; i < rest.size() && i < 10 && rest[i] >= L'0' && rest[i] <= L'9'; ++i) {
+    pid = pid * 10 + static_cast<std::uint64_t>(rest[i] - L'0');
+  }
+  if (i == 0 || i == rest.size() || rest[i] != L'-' || pid > UINT32_MAX) return 0;
+  return static_cast<DWORD>(pid);
+}
+
+// Removes the temporary files with the prefix of path whose process is gone.
+void SweepTemporariesOf(const std::string& path) {
+  const std::wstring prefix = WideName(TemporaryPrefix(path));
+  if (prefix.empty()) return;
+  const std::size_t cut = prefix.find_last_of(L"/\\:") + 1;  // npos + 1 == 0
+  const std::wstring dir = prefix.substr(0, cut);
+  const std::wstring_view name_prefix = std::wstring_view(prefix).substr(cut);
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((prefix + L"*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  const DWORD self = GetCurrentProcessId();
+  do {
+    const std::wstring_view name = entry.cFileName;
+    if (!name.starts_with(name_prefix)) continue;
+    const DWORD pid = TemporaryPid(name.substr(name_prefix.size()));
+    if (pid == 0 || pid == self || ProcessAlive(pid)) continue;
+    DeleteFileW((dir + entry.cFileName).c_str());
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+}
+
+// Makes the copy at temp durable before it is moved into place.
+bool FlushFile(const std::wstring& temp, DWORD* error) {
+  const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return *error = GetLastError(), false;
+  const bool flushed = FlushFileBuffers(h);
+  if (!flushed) *error = GetLastError();
+  CloseHandle(h);
+  return flushed;
+}
+
+// Copies target to temp, flushes it and moves it over backup. False with a reason;
+// *taken when temp already existed (a file of another run).
+bool MakeBackupAt(const SaveTarget& target, const std::string& temp, const std::string& backup,
+                  bool* taken, std::string* reason) {
+  const std::wstring wide_temp = WideName(temp);
+  *taken = false;
+  if (!CopyFileW(WideName(target.path).c_str(), wide_temp.c_str(), TRUE)) {
+    const DWORD error = GetLastError();
+    *taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    *reason = Failure(target.path, "cannot copy for the backup", error);
+    return false;
+  }
+  DWORD error = 0;
+  if (!FlushFile(wide_temp, &error)) {
+    *reason = Failure(temp, "cannot write the backup", error);
+  } else if (!MoveFileExW(wide_temp.c_str(), WideName(backup).c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    *reason = Failure(backup, "cannot replace the old backup", GetLastError());
+  } else {
+    return true;
+  }
+  DeleteFileW(wide_temp.c_str());
+  return false;
+}
+
+}  // namespace
+
+UINT ProgramCodePage() {
+  static const UINT code_page = IsValidCodePage(54936) ? 54936 : 936;
+  return code_page;
+}
+
+bool ToWide(std::string_view bytes, std::wstring* wide) {
+  wide->clear();
+  if (bytes.empty()) return true;
+  const int size = static_cast<int>(bytes.size());
+  const UINT cp = ProgramCodePage();
+  const int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return false;
+  wide->resize(static_cast<std::size_t>(n));
+  return MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, wide->data(), n) == n;
+}
+
+bool FromWide(std::wstring_view wide, std::string* bytes) {
+  bytes->clear();
+  if (wide.empty()) return true;
+  const int size = static_cast<int>(wide.size());
+  const UINT cp = ProgramCodePage();
+  // GB18030 holds every character, so only a lone surrogate fails there; GBK falls back to
+  // '?' for what it lacks, which is reported.
+  BOOL lossy = FALSE;
+  const DWORD flags = cp == 54936 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL* used_default = cp == 54936 ? nullptr : &lossy;
+  int n = WideCharToMultiByte(cp, flags, wide.data(), size, nullptr, 0, nullptr, used_default);
+  if (n <= 0) return false;
+  bytes->resize(static_cast<std::size_t>(n));
+  n = WideCharToMultiByte(cp, flags, wide.data(), size, bytes->data(), n, nullptr, used_default);
+  return n > 0 && !lossy;
+}
+
+std::wstring WideName(std::string_view bytes) {
+  std::wstring wide;
+  if (!ToWide(bytes, &wide)) wide.clear();
+  return wide;
+}
+
+std::string SystemReason(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "No such file or directory";
+    case ERROR_ACCESS_DENIED:
+      return "Permission denied";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "In use by another program";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "No space left on device";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return "File exists";
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return "Invalid file name";
+    case ERROR_FILENAME_EXCED_RANGE:
+      return "File name too long";
+    case ERROR_WRITE_PROTECT:
+      return "Read-only file system";
+    case ERROR_NOT_READY:
+      return "No medium in the drive";
+    case ERROR_CANT_RESOLVE_FILENAME:
+      return "Too many levels of symbolic links";
+    default:
+      return "Windows error " + std::to_string(error);
+  }
+}
+
+bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason) {
+  std::wstring wide;
+  if (!ToWide(path, &wide) || wide.empty()) {
+    *reason = path + ": not a valid file name in code page " + std::to_string(ProgramCodePage());
+    return false;
+  }
+  if (!FollowLink(path, wide, &target->path, reason)) return false;
+  target->exists = ReadStatus(WideName(target->path), target);
+  return true;
+}
+
+std::string RefusalReason(const SaveTarget& target) {
+  if (!target.exists) return "";
+  if (target.directory) return target.path + ": is a directory";
+  if (target.read_only) return target.path + ": may not be written: the file is read-only";
+  if (target.links > 1) {
+    return target.path + ": has " + std::to_string(target.links) +
+           " hard links; replacing it would break them";
+  }
+  // Another program holding the file without sharing it, or a file the user may not
+  // change: the rename would fail too, after all the writing.
+  const HANDLE h = CreateFileW(WideName(target.path).c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Failure(target.path, "may not be written", GetLastError());
+  CloseHandle(h);
+  return "";
+}
+
+std::string BackupPath(const std::string& path) { return path + "~"; }
+
+bool KeepBackup(const SaveTarget& target, std::string* reason) {
+  const std::string backup = BackupPath(target.path);
+  const std::string prefix =
+      TemporaryPrefix(backup) + std::to_string(GetCurrentProcessId()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temp = prefix + std::to_string(attempt);
+    const int slot = ArmTempCleanup(temp.c_str());
+    bool taken = false;
+    const bool made = MakeBackupAt(target, temp, backup, &taken, reason);
+    DisarmTempCleanup(slot);
+    if (made || !taken) return made;
+  }
+  *reason = backup + ": no free temporary name for the new backup";
+  return false;
+}
+
+std::string TemporaryPrefix(const std::string& path) {
+  const std::size_t start = NameStart(path);
+  return path.substr(0, start) + "." + path.substr(start) + ".tmp-";
+}
+
+void SweepStaleTemporaries(const std::string& path) {
+  SweepTemporariesOf(path);
+  SweepTemporariesOf(BackupPath(path));
+}
