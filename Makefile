@@ -1,12 +1,16 @@
 # The two commands of the quick start, and the longer runs beside them.
-#   make run    build the release binary if needed and start devmgr here
-#   make test   build and run every test, then the same suite under ASan + UBSan
-#   make bench  benchmark devmgr against standard tools (writes bench/RESULTS.md)
-#   make fuzz   run each fuzz target for FUZZ_SECONDS (default 600)
+#   make run      build the release binary if needed and start devmgr here
+#   make test     build and run every test, then the same suite under ASan + UBSan, a
+#                 short fuzz pass, and the Windows build's tests under Wine
+#   make windows  cross-compile devmgr.exe (MinGW-w64) and pack
+#                 build/windows/devmgr-VERSION-windows-x86_64.zip
+#   make bench    benchmark devmgr against standard tools (writes bench/RESULTS.md)
+#   make fuzz     run each fuzz target for FUZZ_SECONDS (default 600)
 
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test test-plain test-asan test-fuzz bench fuzz build clean deps build-deps
+.PHONY: run test test-plain test-asan test-fuzz test-windows windows bench fuzz build clean \
+	deps build-deps windows-deps
 
 # What building needs (cmake, g++, make), and what testing needs besides.
 build-deps:
@@ -14,6 +18,9 @@ build-deps:
 
 deps:
 	@scripts/ensure-deps.sh test
+
+windows-deps:
+	@scripts/ensure-deps.sh windows
 
 build: build-deps
 	cmake --preset release >/dev/null
@@ -23,7 +30,7 @@ build: build-deps
 run: build
 	build/release/devmgr
 
-test: deps test-plain test-asan test-fuzz
+test: deps test-plain test-asan test-fuzz test-windows
 
 test-plain:
 	cmake --preset test
@@ -40,6 +47,17 @@ test-fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	tests/fuzz/run.sh 30
+
+# The Windows build, cross-compiled; its tests run under Wine (scripts/wine-run.sh).
+test-windows:
+	cmake --preset windows
+	cmake --build --preset windows
+	ctest --preset windows
+
+windows: windows-deps
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows
+	cd build/windows && cpack
 
 bench: deps build
 	bench/run.sh

@@ -1,5 +1,11 @@
 # Installation and packaging: the program, its manual page, its documentation, and a
 # Debian package (cpack) laid out as Debian policy asks, so that lintian passes it.
+# Windows builds get a ZIP instead (cmake/InstallWindows.cmake).
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/InstallWindows.cmake)
+  return()
+endif()
+
 include(GNUInstallDirs)
 
 # The manual page and the Debian changelog are installed compressed with gzip -9n: best

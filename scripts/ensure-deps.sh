@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages and only when missing, what a step needs:
 #   ensure-deps.sh build   cmake, a C++20 compiler and make (make run, make build)
-#   ensure-deps.sh test    the above and the test tools (make test, make fuzz)
+#   ensure-deps.sh windows the above, MinGW-w64, Wine and GoogleTest's sources (make windows)
+#   ensure-deps.sh test    all of the above and the test tools (make test, make fuzz)
 # Without apt-get it names the missing packages and fails.
 set -euo pipefail
 
 what="${1:-test}"
 case "$what" in
-  build | test) ;;
+  build | windows | test) ;;
   *)
-    echo "usage: $0 build|test" >&2
+    echo "usage: $0 build|windows|test" >&2
     exit 2
     ;;
 esac
@@ -21,6 +22,12 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok in
 have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)
 have_cmd make || need+=(make)
+if [ "$what" = windows ] || [ "$what" = test ]; then
+  # The Windows cross-compiler, Wine to run its tests, GoogleTest built for the target.
+  have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+  have_pkg wine64 || need+=(wine64)
+  have_pkg googletest || need+=(googletest)
+fi
 if [ "$what" = test ]; then
   have_cmd clang++ || need+=(clang)
   have_pkg libgtest-dev || need+=(libgtest-dev)
