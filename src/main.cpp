@@ -1,7 +1,6 @@
 // devmgr: keeps an inventory of devices at the console.
 #include <getopt.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "console/process.h"
 #include "console/terminal.h"
 #include "store/dir_lock.h"
 #include "store/load_records.h"
@@ -107,7 +107,8 @@ void LoadDataSet(const std::string& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const Options options = ParseOptions(argc, argv);
+  const Arguments arguments = ProgramArguments(argc, argv);
+  const Options options = ParseOptions(arguments.count, arguments.words);
   switch (options.action) {
     case Action::kHelp:
       std::printf("%s\n%s", kUsageLine, kHelp);
@@ -124,10 +125,7 @@ int main(int argc, char* argv[]) {
   if (LockWorkingDirectory() == DirLock::kHeldElsewhere) {
     std::fputs("devmgr: another devmgr works in this directory; the last save wins\n", stderr);
   }
-  // A file size limit must fail the write, which the save reports, not kill the process.
-  std::signal(SIGXFSZ, SIG_IGN);
-  // A closed output pipe ends the output, not the process in the middle of a save.
-  std::signal(SIGPIPE, SIG_IGN);
+  PrepareProcess();
   // A UTF-8 terminal gets the dialogue in UTF-8; pipes and files keep their GBK bytes.
   con::WireTerminal();
   RunMenuLoop();
