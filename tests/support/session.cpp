@@ -1,30 +1,24 @@
 #include "support/session.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <unistd.h>  // getpid, which MinGW-w64 has too
 
-#include <csignal>
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
 #include "convert_text.h"
 
-extern char** environ;
-
 namespace {
 
 std::string Convert(std::string_view in, const char* to, const char* from) {
   std::string out;
-  if (!ConvertText(in, to, from, &out)) throw std::runtime_error("iconv: bad input");
+  if (!ConvertText(in, to, from, &out)) throw std::runtime_error(std::string("no ") + to + " form");
   return out;
 }
 
@@ -46,9 +40,21 @@ std::string Utf8(std::string_view gbk) {
 }
 
 TempDir::TempDir() {
-  std::string templ = (std::filesystem::temp_directory_path() / "devmgr-test-XXXXXX").string();
-  if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  path_ = templ;
+  namespace fs = std::filesystem;
+  static std::atomic<unsigned> counter{0};
+  thread_local std::mt19937_64 random(std::random_device{}());
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path dir = base / ("devmgr-test-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(counter++) + "-" + std::to_string(random()));
+    // create_directory is false when the name is taken: then another name is tried.
+    if (fs::create_directory(dir)) {
+      fs::permissions(dir, fs::perms::owner_all);  // private, as mkdtemp(3) makes it
+      path_ = dir.string();
+      return;
+    }
+  }
+  throw std::runtime_error("no fresh temporary directory");
 }
 
 TempDir::~TempDir() {
@@ -117,65 +123,14 @@ std::string NormaliseTimes(std::string output) {
   return output;
 }
 
-SessionResult RunBinary(const std::string& dir, std::string_view input) {
-  ::signal(SIGPIPE, SIG_IGN);  // the child may end before it has read all input
-  int to_child[2], from_child[2];
-  if (::pipe(to_child) != 0 || ::pipe(from_child) != 0) throw std::runtime_error("pipe");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, to_child[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, from_child[1], 1);
-  posix_spawn_file_actions_addclose(&actions, to_child[1]);
-  posix_spawn_file_actions_addclose(&actions, from_child[0]);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  std::vector<std::string> env_strings;
-  std::string asan_options = "ASAN_OPTIONS=verify_asan_link_order=0";
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string_view var(*e);
-    if (var.rfind("ASAN_OPTIONS=", 0) == 0) {
-      asan_options += ":" + std::string(var.substr(13));
-    } else if (var.rfind("LD_PRELOAD=", 0) != 0) {
-      env_strings.emplace_back(var);
-    }
+std::string CrLfToLf(std::string text) {
+  std::size_t out = 0;
+  for (std::size_t in = 0; in < text.size(); ++in) {
+    if (text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n') continue;
+    text[out++] = text[in];
   }
-  env_strings.push_back(std::string("LD_PRELOAD=") + NOPAUSE_LIB);
-  // A sanitized binary wants its runtime first; the shim only replaces the sleeps.
-  env_strings.push_back(asan_options);
-  std::vector<char*> envp;
-  for (std::string& s : env_strings) envp.push_back(s.data());
-  envp.push_back(nullptr);
-  char* argv[] = {const_cast<char*>(DEVMGR_BIN), nullptr};
-  pid_t pid;
-  if (posix_spawn(&pid, DEVMGR_BIN, &actions, nullptr, argv, envp.data()) != 0) {
-    throw std::runtime_error("posix_spawn");
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(to_child[0]);
-  ::close(from_child[1]);
-  std::string in(input);
-  std::thread feeder([fd = to_child[1], in] {
-    std::size_t off = 0;
-    while (off < in.size()) {
-      ssize_t n = ::write(fd, in.data() + off, in.size() - off);
-      if (n <= 0) break;
-      off += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-  });
-  SessionResult result;
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(from_child[0], buf, sizeof buf);
-    if (n <= 0) break;
-    result.output.append(buf, static_cast<std::size_t>(n));
-  }
-  ::close(from_child[0]);
-  feeder.join();
-  int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  result.output = NormaliseTimes(result.output);
-  return result;
+  text.resize(out);
+  return text;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -183,7 +138,11 @@ std::string ReadFile(const std::string& path) {
   if (!in) return "<missing>";
   std::ostringstream s;
   s << in.rdbuf();
+#ifdef _WIN32
+  return CrLfToLf(s.str());
+#else
   return s.str();
+#endif
 }
 
 void WriteFile(const std::string& path, std::string_view bytes) {

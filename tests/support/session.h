@@ -44,13 +44,22 @@ SessionResult RunInProcess(const std::string& dir, std::string_view input);
 // them up, and the test can inspect them after. The caller resets them.
 SessionResult RunInProcessKeepingState(const std::string& dir, std::string_view input);
 
-// Starts the built devmgr in dir with the pause shim preloaded, feeds input through a
-// pipe and collects standard output. Elapsed times in the output are replaced by 0.
+// Starts the built devmgr in dir, feeds input through a pipe and collects standard output.
+// Elapsed times in the output are replaced by 0. On POSIX systems the pause shim is
+// preloaded (session_posix.cpp); on Windows the program really pauses, and its CR LF line
+// ends are read as LF, a line feed without its CR counting as a test failure
+// (session_win.cpp).
 SessionResult RunBinary(const std::string& dir, std::string_view input);
 
 // Replaces the number before every " 毫秒" (GBK) by 0.
 std::string NormaliseTimes(std::string output);
 
-// Reads a whole file; "<missing>" when it cannot be read.
+// Replaces every CR LF by LF.
+std::string CrLfToLf(std::string text);
+
+// Reads a whole file; "<missing>" when it cannot be read. On Windows, where the program
+// writes its files with CR LF line ends, CR LF is read as LF.
 std::string ReadFile(const std::string& path);
+
+// Writes bytes to a file, unchanged, replacing what it held.
 void WriteFile(const std::string& path, std::string_view bytes);
