@@ -7,8 +7,6 @@
 namespace charset {
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
 bool InRange(unsigned char c, unsigned lo, unsigned hi) { return c >= lo && c <= hi; }
 
 // How many bytes at s[0, n) an invalid GB18030 sequence takes: a well-formed two- or
@@ -31,11 +29,35 @@ bool AllAscii(std::string_view bytes) {
   return true;
 }
 
-// Iconv for the typed tokens, opened once.
-Iconv& TypedToGb() {
-  static Iconv cd("GB18030", "UTF-8");
+// The converter for the typed tokens, opened once.
+Converter& TypedToGb() {
+  static Converter cd("GB18030", "UTF-8");
   return cd;
 }
+
+// Appends the UTF-8 form of a code point (at most U+10FFFF) to out.
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+    return;
+  }
+  char bytes[4];
+  std::size_t n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+  for (std::size_t i = n - 1; i > 0; --i, c >>= 6) bytes[i] = static_cast<char>(0x80 | (c & 0x3F));
+  static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+  bytes[0] = static_cast<char>(kLead[n] | c);
+  out.append(bytes, n);
+}
+
+// The i-th UTF-16LE unit of bytes.
+char16_t UnitAt(const char* bytes, std::size_t i) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+  return static_cast<char16_t>(b[2 * i] | b[2 * i + 1] << 8);
+}
+
+// The two halves of a UTF-16 surrogate pair.
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
@@ -88,22 +110,7 @@ bool IsUtf8Text(std::string_view bytes) {
   return non_ascii;
 }
 
-Iconv::Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
-
-Iconv::~Iconv() {
-  if (cd_ != reinterpret_cast<iconv_t>(-1)) ::iconv_close(cd_);
-}
-
-int Iconv::Run(const char** in, std::size_t* in_left, char** out, std::size_t* out_left) {
-  if (cd_ == reinterpret_cast<iconv_t>(-1)) return EINVAL;
-  ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // both charsets are stateless
-  char* src = const_cast<char*>(*in);  // iconv(3) takes char**, never writes the input
-  const std::size_t done = ::iconv(cd_, &src, in_left, out, out_left);
-  *in = src;
-  return done == static_cast<std::size_t>(-1) ? errno : 0;
-}
-
-void GbToUtf8::Convert(std::string_view bytes, std::string& out) {
+void GbDecoder::Convert(std::string_view bytes, std::string& out) {
   if (tail_.empty()) return ConvertWhole(bytes, false, out);
   std::string joined;
   joined.swap(tail_);
@@ -112,8 +119,9 @@ void GbToUtf8::Convert(std::string_view bytes, std::string& out) {
 }
 
 // Converts bytes. A character cut at their end is kept in tail_, or at the last piece
-// (last) shown as invalid: iconv calls bytes incomplete before it looks at their values.
-void GbToUtf8::ConvertWhole(std::string_view bytes, bool last, std::string& out) {
+// (last) shown as invalid: the converter calls bytes incomplete before it looks at their
+// values.
+void GbDecoder::ConvertWhole(std::string_view bytes, bool last, std::string& out) {
   const char* in = bytes.data();
   std::size_t in_left = bytes.size();
   std::size_t used = out.size();
@@ -124,8 +132,8 @@ void GbToUtf8::ConvertWhole(std::string_view bytes, bool last, std::string& out)
     const int error = cd_.Run(&in, &in_left, &dst, &dst_left);
     used = out.size() - dst_left;
     if (error == EILSEQ || (error == EINVAL && last)) {
-      out.replace(used, kReplacement.size(), kReplacement);
-      used += kReplacement.size();
+      out.replace(used, replacement_.size(), replacement_);
+      used += replacement_.size();
       const std::size_t skip = InvalidGbLength(reinterpret_cast<const unsigned char*>(in), in_left);
       in += skip;
       in_left -= skip;
@@ -139,11 +147,73 @@ void GbToUtf8::ConvertWhole(std::string_view bytes, bool last, std::string& out)
   out.resize(used);
 }
 
-void GbToUtf8::Finish(std::string& out) {
+void GbDecoder::Finish(std::string& out) {
   if (tail_.empty()) return;
   std::string rest;
   rest.swap(tail_);
   ConvertWhole(rest, true, out);
+}
+
+void GbToUtf16::Convert(std::string_view bytes, std::u16string& out) {
+  decoder_.Convert(bytes, bytes_);
+  Append(out);
+}
+
+void GbToUtf16::Finish(std::u16string& out) {
+  decoder_.Finish(bytes_);
+  Append(out);
+}
+
+// Moves the whole UTF-16LE units of bytes_ to out (the decoder writes whole characters).
+void GbToUtf16::Append(std::u16string& out) {
+  const std::size_t units = bytes_.size() / 2;
+  out.reserve(out.size() + units);
+  for (std::size_t i = 0; i < units; ++i) out.push_back(UnitAt(bytes_.data(), i));
+  bytes_.clear();
+}
+
+void Utf16ToGb::Convert(std::u16string_view units, std::string& out) {
+  std::string bytes;  // UTF-16LE
+  bytes.reserve(2 * (units.size() + 1));
+  const auto put = [&bytes](char16_t u) {
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  };
+  if (high_ != 0) put(high_);
+  high_ = 0;
+  if (!units.empty() && IsHighSurrogate(units.back())) {
+    high_ = units.back();
+    units.remove_suffix(1);
+  }
+  for (char16_t u : units) put(u);
+  const char* in = bytes.data();
+  std::size_t in_left = bytes.size();
+  std::size_t used = out.size();
+  while (in_left > 0) {
+    out.resize(used + 2 * in_left + 16);  // four bytes at most from a pair, three from a unit
+    char* dst = out.data() + used;
+    std::size_t dst_left = out.size() - used;
+    const int error = cd_.Run(&in, &in_left, &dst, &dst_left);
+    used = out.size() - dst_left;
+    if (error == 0 || error == E2BIG) continue;
+    // A character the converter refused: a lone surrogate, or one GB18030 (or GBK) lacks.
+    const auto unit = [in](std::size_t i) { return UnitAt(in, i); };
+    std::string kept;
+    std::size_t skip = 2;
+    if (in_left >= 4 && IsHighSurrogate(unit(0)) && IsLowSurrogate(unit(1))) {
+      AppendUtf8(0x10000 + ((unit(0) - 0xD800) << 10) + (unit(1) - 0xDC00), kept);
+      skip = 4;
+    } else if (IsHighSurrogate(unit(0)) || IsLowSurrogate(unit(0))) {
+      kept = "?";
+    } else {
+      AppendUtf8(unit(0), kept);
+    }
+    out.replace(used, kept.size(), kept);
+    used += kept.size();
+    in += skip;
+    in_left -= skip;
+  }
+  out.resize(used);
 }
 
 std::string Utf8ToGb(std::string_view typed) {

@@ -75,7 +75,7 @@ void ConvertUtf8ToGb18030(FileBytes& file, std::size_t room) {
   // Chinese takes three bytes in UTF-8 and two in GB18030; a little Latin may take more.
   std::size_t capacity = Sum(Sum(in_left, in_left / 8), Sum(room, 4));
   FileBytes gb{std::make_unique_for_overwrite<char[]>(capacity), 0};
-  charset::Iconv cd("GB18030", "UTF-8");
+  charset::Converter cd("GB18030", "UTF-8");
   while (in_left > 0) {
     Reserve(gb, capacity, room + 4);
     char* out = gb.data.get() + gb.size;
