@@ -170,8 +170,7 @@ bool MakeBackupAt(const SaveTarget& target, const std::string& temp, const std::
   DWORD error = 0;
   if (!FlushFile(wide_temp, &error)) {
     *reason = Failure(temp, "cannot write the backup", error);
-  } else if (!MoveFileExW(wide_temp.c_str(), WideName(backup).c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  } else if (!MoveReplacing(wide_temp, WideName(backup))) {
     *reason = Failure(backup, "cannot replace the old backup", GetLastError());
   } else {
     return true;
@@ -219,6 +218,17 @@ std::wstring WideName(std::string_view bytes) {
   std::wstring wide;
   if (!ToWide(bytes, &wide)) wide.clear();
   return wide;
+}
+
+bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  for (DWORD wait = 20;; wait *= 2) {
+    if (MoveFileExW(from.c_str(), to.c_str(), kFlags)) return true;
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (!held || wait > 320) return false;
+    Sleep(wait);
+  }
 }
 
 std::string SystemReason(DWORD error) {

@@ -32,6 +32,11 @@ bool FromWide(std::wstring_view wide, std::string* bytes);
 // The UTF-16 form of a file name in the program's bytes; empty when it is not valid.
 std::wstring WideName(std::string_view bytes);
 
+// Moves the file from over the file to, replacing it, and returns once the move is on disk.
+// A file that a virus scanner or an indexer holds open for a moment is tried again a few
+// times. False with GetLastError() telling why.
+bool MoveReplacing(const std::wstring& from, const std::wstring& to);
+
 // The reason for a Win32 error code, in English, in the words the POSIX build uses.
 std::string SystemReason(DWORD error);
 

@@ -38,7 +38,7 @@ int OpenInputFile(const std::string& path, InputKind kind, std::string* reason) 
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    *reason = "cannot open: " + SystemReason(wide.empty() ? ERROR_FILE_NOT_FOUND : GetLastError());
+    *reason = "cannot open: " + SystemReason(GetLastError());
     return -1;
   }
   if (!Fits(h, kind)) {

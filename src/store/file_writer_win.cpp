@@ -160,8 +160,7 @@ WriteResult AtomicFileWriter::Commit() {
     Refuse(why);
     failed_ = true;
   }
-  if (!failed_ && !MoveFileExW(WideName(temp_).c_str(), WideName(target_->path).c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!failed_ && !MoveReplacing(WideName(temp_), WideName(target_->path))) {
     failed_ = true;
     const std::string reason = LastFailure(target_->path, "cannot replace");
     const DWORD now = GetFileAttributesW(WideName(target_->path).c_str());
