@@ -24,9 +24,16 @@ inline UINT CodePageOf(const char* charset) {
   return 0;
 }
 
+// True for a UTF-16 unit that code page 936 maps but iconv's GBK does not: the private-use
+// characters of GBK's user-defined areas, and the euro sign (the single byte 0x80).
+inline bool BeyondIconvGbk(wchar_t unit) {
+  return (unit >= 0xE000 && unit <= 0xF8FF) || unit == 0x20AC;
+}
+
 // Converts in from the charset from to the charset to ("UTF-8", "GBK" or "GB18030"), by
 // way of UTF-16. False when a charset is unknown, in is not valid in from, or has no form
-// in to (no best-fit look-alike stands in for it).
+// in to (no best-fit look-alike stands in for it); GBK is iconv's, without what only code
+// page 936 adds.
 inline bool ConvertText(std::string_view in, const char* to, const char* from, std::string* out) {
   const UINT to_page = CodePageOf(to), from_page = CodePageOf(from);
   if (to_page == 0 || from_page == 0 || in.size() > 0x3FFFFFFF) return false;
@@ -40,6 +47,11 @@ inline bool ConvertText(std::string_view in, const char* to, const char* from, s
   if (units == 0) return false;
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
   MultiByteToWideChar(from_page, MB_ERR_INVALID_CHARS, in.data(), in_size, wide.data(), units);
+  if (from_page == 936 || to_page == 936) {
+    for (wchar_t unit : wide) {
+      if (BeyondIconvGbk(unit)) return false;
+    }
+  }
   // UTF-8 refuses the default-character arguments; a lone surrogate fails it instead.
   const bool utf8 = to_page == CP_UTF8;
   const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
