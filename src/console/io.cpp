@@ -1,10 +1,5 @@
 #include "console/io.h"
 
-#include <time.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
@@ -74,37 +69,6 @@ void DropToken() {
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
-
-Wiring ProcessWiring() {
-  Wiring w;
-  w.read = [](char* buf, std::size_t cap) -> std::size_t {
-    for (;;) {
-      ssize_t n = ::read(0, buf, cap);
-      if (n < 0 && errno == EINTR) continue;
-      return n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
-  };
-  w.write = [](std::string_view bytes) {
-    while (!bytes.empty()) {
-      ssize_t n = ::write(1, bytes.data(), bytes.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return;  // a closed terminal: nothing more can be shown
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-  };
-  w.pause = [](int ms) {
-    struct timespec left = {ms / 1000, (ms % 1000) * 1000000L};
-    while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
-  };
-  w.now_ms = [] {
-    using namespace std::chrono;
-    return static_cast<int64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-  };
-  w.exit = [](int status) { ::_exit(status); };
-  return w;
-}
 
 void Wire(Wiring wiring) {
   State& s = S();
@@ -226,13 +190,7 @@ void Warn(std::string_view message) {
   std::string line = "devmgr: ";
   line.append(message);
   line.push_back('\n');
-  std::string_view rest = line;
-  while (!rest.empty()) {
-    const ssize_t n = ::write(2, rest.data(), rest.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    rest.remove_prefix(static_cast<std::size_t>(n));
-  }
+  WriteStandardError(line);
 }
 
 void EndSession(int status) {

@@ -26,8 +26,12 @@ struct Wiring {
   std::function<void(int status)> exit;
 };
 
-// The wiring to the real process.
+// The wiring to the real process's standard input and output (io_posix.cpp, io_win.cpp).
+// On Windows both are binary and every line feed written goes out as CR LF.
 Wiring ProcessWiring();
+
+// Writes bytes to the process's standard error, unbuffered (io_posix.cpp, io_win.cpp).
+void WriteStandardError(std::string_view bytes);
 
 // Installs a wiring and forgets any buffered input or output.
 void Wire(Wiring wiring);

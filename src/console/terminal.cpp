@@ -1,8 +1,5 @@
 #include "console/terminal.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -90,20 +87,6 @@ Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding) {
     inner.exit(status);
   };
   return w;
-}
-
-void WireTerminal() {
-  TerminalFacts facts;
-  facts.forced = std::getenv("DEVMGR_ENCODING");
-  facts.lc_all = std::getenv("LC_ALL");
-  facts.lc_ctype = std::getenv("LC_CTYPE");
-  facts.lang = std::getenv("LANG");
-  facts.input_is_terminal = ::isatty(0) == 1;
-  facts.output_is_terminal = ::isatty(1) == 1;
-  std::string warning;
-  const ConsoleEncoding encoding = ChooseEncoding(facts, &warning);
-  if (!warning.empty()) Warn(warning);
-  Wire(TerminalWiring(ProcessWiring(), encoding));
 }
 
 }  // namespace con

@@ -45,7 +45,10 @@ ConsoleEncoding ChooseEncoding(const TerminalFacts& facts, std::string* warning)
 Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding);
 
 // Reads this process's environment and terminals, warns about an unknown DEVMGR_ENCODING
-// and wires the console to the real process with the encoding chosen.
+// and wires the console to the real process with the encoding chosen (terminal_posix.cpp,
+// terminal_win.cpp). On Windows a console at either end speaks UTF-16 (WideConsoleWiring)
+// and counts as the terminal; pipes and files get GB18030 with CR LF line ends, or UTF-8
+// when DEVMGR_ENCODING asks for it.
 void WireTerminal();
 
 }  // namespace con

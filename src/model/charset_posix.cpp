@@ -24,8 +24,9 @@ Converter::~Converter() {
 int Converter::Run(const char** in, std::size_t* in_left, char** out, std::size_t* out_left) {
   if (handle_ == nullptr) return EINVAL;
   const auto cd = static_cast<iconv_t>(handle_);
-  ::iconv(cd, nullptr, nullptr, nullptr, nullptr);  // every charset used here is stateless
-  char* src = const_cast<char*>(*in);  // iconv(3) takes char**, never writes the input
+  // Every charset used here is stateless; iconv(3) takes char**, never writes the input.
+  ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char* src = const_cast<char*>(*in);
   const std::size_t done = ::iconv(cd, &src, in_left, out, out_left);
   *in = src;
   return done == static_cast<std::size_t>(-1) ? errno : 0;

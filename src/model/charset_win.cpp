@@ -28,7 +28,7 @@ struct Codec {
 // How a run's conversion went.
 enum class Outcome { kDone, kInvalid, kNoRoom };
 
-constexpr std::size_t kCut = SIZE_MAX;     // a character cut short by the input's end
+constexpr std::size_t kCut = SIZE_MAX;      // a character cut short by the input's end
 constexpr std::size_t kRunBytes = 1 << 16;  // the input converted by one call at most
 
 bool InRange(unsigned char c, unsigned lo, unsigned hi) { return c >= lo && c <= hi; }

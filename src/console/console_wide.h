@@ -1,0 +1,33 @@
+// The Windows side of the console's transport, kept free of the system's API so that it
+// runs and is tested everywhere: Windows writes its line ends as CR LF, and a Windows
+// console speaks UTF-16 (WriteConsoleW, ReadConsoleW) whatever its code page, while devmgr
+// prints and reads GB18030. terminal_win.cpp plugs in the real console.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+#include "console/io.h"
+
+namespace con {
+
+// A console that takes and gives UTF-16. An unset member means that end is no console.
+struct WideConsole {
+  // Shows text.
+  std::function<void(std::u16string_view text)> write;
+  // Reads up to cap units of what was typed into buf; returns 0 at end of input.
+  std::function<std::size_t(char16_t* buf, std::size_t cap)> read;
+};
+
+// Wraps inner's writer so that every line feed goes out as CR LF.
+Wiring CrlfWiring(Wiring inner);
+
+// Wraps inner so that output goes to console.write, when set, converted from GB18030 to
+// UTF-16 with CR LF line ends: bytes that form no character show as U+FFFD, a character
+// cut between two writes is kept back and shown whole. Input comes from console.read, when
+// set, converted to GB18030; a surrogate pair cut between two reads is kept whole. The
+// session's exit shows what was kept back first.
+Wiring WideConsoleWiring(Wiring inner, WideConsole console);
+
+}  // namespace con
