@@ -198,9 +198,12 @@ bool KeepBackup(const SaveTarget& target, std::string* reason) {
     bool made = MakeBackupAt(target, temp, &taken, reason);
     if (made && ::rename(temp.c_str(), backup.c_str()) != 0) {
       *reason = Failure(backup, "cannot replace the old backup", errno);
-      ::unlink(temp.c_str());
       made = false;
     }
+    // Gone after a rename, but for one case: when the old backup is already a link to the
+    // same file (a save cut short after its backup), rename(2) leaves both names as they
+    // are, and the temporary name must go by hand.
+    if (made || !taken) ::unlink(temp.c_str());
     DisarmTempCleanup(slot);
     if (made || !taken) return made;
   }
