@@ -18,7 +18,7 @@ std::map<std::string, int64_t, std::less<>> stat;
 void ResetGlobals() {
   dev.clear();
   backup.clear();
-  stat.clear();
+  state::stat.clear();
   ForgetDataSetSaved();
   Texts().Reset();
 }

@@ -53,16 +53,16 @@ void SaveMap(std::string_view file, const QuantityTotals& totals) {
 
 void StatDev() {
   const long long start = con::NowMs();
-  stat.clear();
-  AddQuantities(dev, stat);
+  state::stat.clear();
+  AddQuantities(dev, state::stat);
   con::Out(txt::kStatTook);
   PutElapsed(start);
   PutOutputMenu();
   con::Out(txt::kChoicePrompt);
   if (PrefixValue(ReadChoice("1", "2", txt::kBadChoice)) == 1) {
-    PutTotals(stat);
+    PutTotals(state::stat);
   } else {
-    SaveMap("stat.out", stat);
+    SaveMap("stat.out", state::stat);
   }
   ReturnMenu();
 }
