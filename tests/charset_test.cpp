@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert_text.h"
+#include "console/io.h"
 #include "support/session.h"
 
 namespace {
@@ -42,6 +43,27 @@ TEST(GbToUtf8, PiecesCutAnywhereAndInvalidBytes) {
     for (const std::string& piece : c.pieces) converter.Convert(piece, out);
     converter.Finish(out);
     EXPECT_EQ(out, c.utf8) << c.name;
+  }
+}
+
+// The length of the UTF-8 sequence at the start, 0 for one that is not valid UTF-8; the
+// edges of each range that is left out.
+TEST(Utf8Length, ValidSequencesAndTheEdgesOfInvalidOnes) {
+  const struct {
+    const char* bytes;
+    std::size_t length;
+  } kCases[] = {
+      {"a", 1},         {"\xC2\x80", 2},     {"\xC1\xBF", 0},          // overlong 2
+      {"\xE0\xA0\x80", 3}, {"\xE0\x9F\xBF", 0}, {"\xED\x9F\xBF", 3},     // U+D7FF
+      {"\xED\xA0\x80", 0}, {"\xED\xBF\xBF", 0}, {"\xEE\x80\x80", 3},     // surrogates
+      {"\xF4\x8F\xBF\xBF", 4}, {"\xF4\x90\x80\x80", 0}, {"\xE4\xB8", 0},  // cut short
+  };
+  for (const auto& c : kCases) {
+    const std::string_view bytes = c.bytes;
+    EXPECT_EQ(charset::Utf8Length(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                  bytes.size()),
+              c.length)
+        << con::Printable(bytes);
   }
 }
 

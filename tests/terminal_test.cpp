@@ -64,18 +64,38 @@ TEST(TerminalWiring, Utf8TerminalSeesUtf8AndTypesGb) {
   EXPECT_EQ(shown, "->请选择:\uFFFD\n");  // and a fresh line for the shell's prompt
 }
 
-TEST(TerminalWiring, NoFreshLineAfterAnEchoedLineEnd) {
-  std::string shown;
-  con::Wiring w;
-  w.read = [](char* buf, std::size_t) { return std::string_view("0\n").copy(buf, 2); };
-  w.write = [&](std::string_view bytes) { shown.append(bytes); };
-  w.exit = [](int) { throw Ended{}; };
-  con::Wire(con::TerminalWiring(std::move(w), {false, false, true}));
-  con::Out("->");
-  EXPECT_EQ(con::ReadToken(), "0");  // the terminal echoed 0 and the line end
-  EXPECT_THROW(con::EndSession(0), Ended);
-  con::Wire(con::ProcessWiring());
-  EXPECT_EQ(shown, "->");
+// The session ends on a fresh line only when the cursor is mid-line: after output that
+// did not end with a line feed and no echoed line end since.
+TEST(TerminalWiring, FreshLineOnlyWhenTheCursorIsMidLine) {
+  const struct {
+    const char* printed;
+    const char* typed;  // read after the output; nullptr: nothing read
+    const char* shown;
+  } kCases[] = {
+      {"->", "0\n", "->"},          // the terminal echoed 0 and the line end
+      {"done\n", nullptr, "done\n"},  // output that ended its line
+      {"->", nullptr, "->\n"},
+      {"->", "0", "->\n"},          // the typed line never ended
+  };
+  for (const auto& c : kCases) {
+    std::string shown, typed = c.typed ? c.typed : "";
+    con::Wiring w;
+    w.read = [&](char* buf, std::size_t cap) {
+      const std::size_t n = typed.copy(buf, cap);
+      typed.erase(0, n);
+      return n;
+    };
+    w.write = [&](std::string_view bytes) { shown.append(bytes); };
+    w.exit = [](int) { throw Ended{}; };
+    con::Wire(con::TerminalWiring(std::move(w), {false, false, true}));
+    con::Out(c.printed);
+    if (c.typed) {
+      EXPECT_EQ(con::ReadToken(), "0");
+    }
+    EXPECT_THROW(con::EndSession(0), Ended);
+    con::Wire(con::ProcessWiring());
+    EXPECT_EQ(shown, c.shown) << c.printed << " then " << (c.typed ? c.typed : "nothing");
+  }
 }
 
 }  // namespace
