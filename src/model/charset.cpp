@@ -173,6 +173,7 @@ void GbToUtf16::Append(std::u16string& out) {
 }
 
 void Utf16ToGb::Convert(std::u16string_view units, std::string& out) {
+  if (units.empty()) return;  // nothing new: a high surrogate kept still waits for its pair
   std::string bytes;  // UTF-16LE
   bytes.reserve(2 * (units.size() + 1));
   const auto put = [&bytes](char16_t u) {

@@ -8,9 +8,11 @@
 // check of import files agrees with a byte-by-byte one; a file taken for UTF-8 without a
 // byte-order mark is UTF-8 text, one that is UTF-8 text but no GB18030 is taken, and with
 // a byte-order mark put before it a file is taken exactly when it is valid UTF-8.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -76,6 +78,38 @@ void CheckFileRule(std::string_view text, int slow) {
     Finding("a byte-order mark did not decide for valid UTF-8");
 }
 
+// The console of Windows: GB18030 shown as UTF-16 must not depend on where the writes
+// were cut, nor hold a surrogate without its pair; UTF-16 read in two pieces must give
+// what it gives read whole.
+void CheckWideConsole(std::string_view text, std::size_t cut) {
+  std::u16string whole, split;
+  charset::GbToUtf16 a, b;
+  a.Convert(text, whole);
+  a.Finish(whole);
+  b.Convert(text.substr(0, cut), split);
+  b.Convert(text.substr(cut), split);
+  b.Finish(split);
+  if (whole != split) Finding("UTF-16 output depends on where the writes were cut");
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    const bool high = whole[i] >= 0xD800 && whole[i] < 0xDC00;
+    const bool low = whole[i] >= 0xDC00 && whole[i] < 0xE000;
+    if (low || (high && (i + 1 == whole.size() || whole[i + 1] < 0xDC00 ||
+                         whole[i + 1] >= 0xE000))) {
+      Finding("UTF-16 output holds a surrogate without its pair");
+    }
+    if (high) ++i;
+  }
+  std::u16string units(text.size() / 2, u'\0');
+  std::memcpy(units.data(), text.data(), units.size() * 2);
+  const std::size_t unit_cut = std::min(cut / 2, units.size());
+  std::string read_whole, read_split;
+  charset::Utf16ToGb r1, r2;
+  r1.Convert(units, read_whole);
+  r2.Convert(std::u16string_view(units).substr(0, unit_cut), read_split);
+  r2.Convert(std::u16string_view(units).substr(unit_cut), read_split);
+  if (read_whole != read_split) Finding("UTF-16 input depends on where the reads were cut");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -94,5 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Finding("a UTF-8 token did not convert back");
   if (Controls(typed) != Controls(text)) Finding("typing lost or gained a control byte");
   CheckFileRule(text, slow);
+  CheckWideConsole(text, cut);
   return 0;
 }
