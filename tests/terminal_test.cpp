@@ -41,17 +41,22 @@ TEST(ChooseEncoding, EnvironmentAndTerminals) {
 // Thrown by the fake exit.
 struct Ended {};
 
-TEST(TerminalWiring, Utf8TerminalSeesUtf8AndTypesGb) {
-  std::string typed = "数码相机 设备.txt", shown;
+// A terminal that gives typed as the user's input and collects what is shown on it.
+con::Wiring FakeTerminal(std::string& typed, std::string& shown) {
   con::Wiring w;
-  w.read = [&](char* buf, std::size_t cap) {
+  w.read = [&typed](char* buf, std::size_t cap) {
     const std::size_t n = typed.copy(buf, cap);
     typed.erase(0, n);
     return n;
   };
-  w.write = [&](std::string_view bytes) { shown.append(bytes); };
+  w.write = [&shown](std::string_view bytes) { shown.append(bytes); };
   w.exit = [](int) { throw Ended{}; };
-  con::Wire(con::TerminalWiring(std::move(w), {true, true, true}));
+  return w;
+}
+
+TEST(TerminalWiring, Utf8TerminalSeesUtf8AndTypesGb) {
+  std::string typed = "数码相机 设备.txt", shown;
+  con::Wire(con::TerminalWiring(FakeTerminal(typed, shown), {true, true, true}));
   const std::string prompt = Gbk("->请选择:");
   con::Out(prompt.substr(0, 3));  // a character cut between two writes
   con::Flush();
@@ -79,15 +84,7 @@ TEST(TerminalWiring, FreshLineOnlyWhenTheCursorIsMidLine) {
   };
   for (const auto& c : kCases) {
     std::string shown, typed = c.typed ? c.typed : "";
-    con::Wiring w;
-    w.read = [&](char* buf, std::size_t cap) {
-      const std::size_t n = typed.copy(buf, cap);
-      typed.erase(0, n);
-      return n;
-    };
-    w.write = [&](std::string_view bytes) { shown.append(bytes); };
-    w.exit = [](int) { throw Ended{}; };
-    con::Wire(con::TerminalWiring(std::move(w), {false, false, true}));
+    con::Wire(con::TerminalWiring(FakeTerminal(typed, shown), {false, false, true}));
     con::Out(c.printed);
     if (c.typed) {
       EXPECT_EQ(con::ReadToken(), "0");

@@ -81,29 +81,6 @@ bool AtomicFileWriter::CreateTemporary() {
   return false;
 }
 
-void AtomicFileWriter::Disarm() {
-  DisarmTempCleanup(slot_);
-  slot_ = -1;
-}
-
-void AtomicFileWriter::Refuse(const std::string& why) {
-  if (options_.reason != nullptr) *options_.reason = why;
-}
-
-void AtomicFileWriter::Append(std::string_view bytes) {
-  char* at = Reserve(bytes.size());
-  std::memcpy(at, bytes.data(), bytes.size());
-  Advance(at + bytes.size());
-}
-
-void AtomicFileWriter::MakeRoom(std::size_t n) {
-  FlushBuffer();
-  if (n > capacity_) {
-    capacity_ = n;
-    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
-  }
-}
-
 void AtomicFileWriter::FlushBuffer() {
   const char* p = buffer_.get();
   std::size_t left = used_;
@@ -178,13 +155,4 @@ void AtomicFileWriter::Discard() {
     temp_.clear();
     Disarm();
   }
-}
-
-WriteResult WriteFileAtomically(const std::string& target, std::string_view bytes,
-                                const WriteOptions& options) {
-  AtomicFileWriter writer;
-  WriteResult opened = writer.Open(target, options);
-  if (opened != WriteResult::kOk) return opened;
-  writer.Append(bytes);
-  return writer.Commit();
 }
