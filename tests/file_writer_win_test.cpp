@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "model/text.h"
 #include "store/file_writer.h"
+#include "store/import_file.h"
 
 namespace {
 
@@ -105,7 +107,7 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
        WriteResult::kOk, "", nullptr},
       {"past the buffer", NoSetup, L"dev.out", "abc\n", "abc\r\n", 400000, false,
        WriteResult::kOk, "", nullptr},
-      {"GBK name", NoSetup, L"\u8bbe\u5907\u6e05\u5355.out", "x\n", "x\r\n", 1, false,
+      {"GBK name", NoSetup, L"设备清单.out", "x\n", "x\r\n", 1, false,
        WriteResult::kOk, "", nullptr},
       {"read-only", ReadOnlyTarget, L"dev.out", "new\n", "old\r\n", 1, true,
        WriteResult::kOpenFailed, "read-only", nullptr},
@@ -134,6 +136,35 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
     }
     EXPECT_TRUE(Temporaries().empty());
   }
+}
+
+// Import files on Windows: opened by a GBK name through the wide API, UTF-8 (Notepad's
+// default, with or without its byte-order mark) converted, GBK taken as it is, CRLF or LF.
+TEST(ImportWin, ChineseNamesAndUtf8Files) {
+  const std::string printer = Gbk(L"打印机");
+  const struct {
+    const char* what;
+    std::wstring name;
+    std::string bytes;
+    bool from_utf8;
+  } kCases[] = {
+      {"GBK name, GBK text", L"设备.txt", "D1 " + printer + " h d 1 t 9\r\n", false},
+      {"UTF-8 with its mark", L"a.txt", "\xEF\xBB\xBF" "D1 打印机 h d 1 t 9\r\n", true},
+      {"UTF-8 without", L"b.txt", "D1 打印机 h d 1 t 9\n", true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    WorkDir dir;
+    WriteWide(c.name, c.bytes);
+    DevList list;
+    ImportNotes notes;
+    ASSERT_EQ(AppendImportFile(Gbk(c.name), list, &notes), ImportResult::kOk);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name.view(), printer);
+    EXPECT_EQ(list[0].price.view(), "9");
+    EXPECT_EQ(notes.from_utf8, c.from_utf8);
+  }
+  Texts().Reset();
 }
 
 }  // namespace
