@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/charset.h"
+#include "model/code_page_win.h"
 
 namespace charset {
 namespace {
@@ -54,12 +55,6 @@ bool Named(const char* name, Charset* charset) {
     return false;
   }
   return true;
-}
-
-// The code page for GB18030: 54936 where the system has it, else GBK's 936.
-UINT GbCodePage() {
-  static const UINT page = ::IsValidCodePage(54936) ? 54936 : 936;
-  return page;
 }
 
 // The length of the UTF-8 character that starts s[0, n): 1 to 4, 0 when malformed, kCut
@@ -130,7 +125,7 @@ Outcome ConvertRun(Codec& codec, const char* in, std::size_t n, char* out, std::
     std::memcpy(wide, in, n);
     units = static_cast<int>(n / 2);
   } else {
-    const UINT page = codec.from == Charset::kUtf8 ? CP_UTF8 : GbCodePage();
+    const UINT page = codec.from == Charset::kUtf8 ? CP_UTF8 : ProgramCodePage();
     units = ::MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, in, static_cast<int>(n), wide,
                                   static_cast<int>(n));
     if (units == 0) return Outcome::kInvalid;
@@ -143,8 +138,8 @@ Outcome ConvertRun(Codec& codec, const char* in, std::size_t n, char* out, std::
     return Outcome::kDone;
   }
   // The size first, then the conversion: Wine reports a short buffer as written bytes.
-  const bool gbk = codec.to == Charset::kGb18030 && GbCodePage() == 936;
-  const UINT page = codec.to == Charset::kUtf8 ? CP_UTF8 : GbCodePage();
+  const bool gbk = codec.to == Charset::kGb18030 && ProgramCodePage() == 936;
+  const UINT page = codec.to == Charset::kUtf8 ? CP_UTF8 : ProgramCodePage();
   // GBK lacks most characters: one that would take the default character is invalid.
   const DWORD flags = gbk ? WC_NO_BEST_FIT_CHARS : WC_ERR_INVALID_CHARS;
   BOOL defaulted = FALSE;
@@ -201,6 +196,11 @@ int Converter::Run(const char** in, std::size_t* in_left, char** out, std::size_
     }
   }
   return 0;
+}
+
+UINT ProgramCodePage() {
+  static const UINT page = ::IsValidCodePage(54936) ? 54936 : 936;
+  return page;
 }
 
 }  // namespace charset

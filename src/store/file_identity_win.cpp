@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/code_page_win.h"
 #include "store/temp_cleanup.h"
 
 namespace {
@@ -94,7 +95,7 @@ bool FollowLink(const std::string& path, const std::wstring& wide, std::string* 
   CloseHandle(h);
   if (found && !FromWide(final_name, resolved)) {
     *reason = path + ": the link's target has a name outside code page " +
-              std::to_string(ProgramCodePage());
+              std::to_string(charset::ProgramCodePage());
     return false;
   }
   if (!found) *resolved = path;
@@ -181,16 +182,11 @@ bool MakeBackupAt(const SaveTarget& target, const std::string& temp, const std::
 
 }  // namespace
 
-UINT ProgramCodePage() {
-  static const UINT code_page = IsValidCodePage(54936) ? 54936 : 936;
-  return code_page;
-}
-
 bool ToWide(std::string_view bytes, std::wstring* wide) {
   wide->clear();
   if (bytes.empty()) return true;
   const int size = static_cast<int>(bytes.size());
-  const UINT cp = ProgramCodePage();
+  const UINT cp = charset::ProgramCodePage();
   const int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
   if (n <= 0) return false;
   wide->resize(static_cast<std::size_t>(n));
@@ -201,7 +197,7 @@ bool FromWide(std::wstring_view wide, std::string* bytes) {
   bytes->clear();
   if (wide.empty()) return true;
   const int size = static_cast<int>(wide.size());
-  const UINT cp = ProgramCodePage();
+  const UINT cp = charset::ProgramCodePage();
   // GB18030 holds every character, so only a lone surrogate fails there; GBK falls back to
   // '?' for what it lacks, which is reported.
   BOOL lossy = FALSE;
@@ -266,7 +262,7 @@ std::string SystemReason(DWORD error) {
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason) {
   std::wstring wide;
   if (!ToWide(path, &wide) || wide.empty()) {
-    *reason = path + ": not a valid file name in code page " + std::to_string(ProgramCodePage());
+    *reason = path + ": not a valid file name in code page " + std::to_string(charset::ProgramCodePage());
     return false;
   }
   if (!FollowLink(path, wide, &target->path, reason)) return false;

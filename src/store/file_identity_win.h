@@ -19,10 +19,6 @@ struct SaveTarget {
   DWORD links = 0;         // hard links to the file
 };
 
-// The code page of the program's bytes: GB18030 (54936) where the system has it, else GBK
-// (936), of which GB18030 is a superset.
-UINT ProgramCodePage();
-
 // The UTF-16 form of bytes in the program's code page; false when they are not valid there.
 bool ToWide(std::string_view bytes, std::wstring* wide);
 
