@@ -76,15 +76,4 @@ TEST(WideConsoleWiring, ReadsTypedUtf16AsGb) {
   }
 }
 
-TEST(CrlfWiring, EveryLineFeedGoesOutAsCrLf) {
-  std::string written;
-  con::Wiring inner;
-  inner.write = [&](std::string_view bytes) { written.append(bytes); };
-  con::Wire(con::CrlfWiring(inner));
-  const std::string device = Gb("设备");
-  con::Out("\n" + device + "\nx\n\ny");
-  con::Flush();
-  EXPECT_EQ(written, "\r\n" + device + "\r\nx\r\n\r\ny");
-}
-
 }  // namespace
