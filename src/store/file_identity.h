@@ -37,15 +37,6 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
 // it may be written.
 std::string RefusalReason(const SaveTarget& target);
 
-// The name of the backup of the file at path: path with "~" appended.
-std::string BackupPath(const std::string& path);
-
-// Keeps the current content of target as its backup: a hard link to the same inode where
-// the file system allows, else a copy with the same mode, made under a temporary name and
-// renamed over the older backup, so the older one stays whole until the new one is. False
-// with a reason when neither worked. REQUIRES: target.exists and a regular file.
-bool KeepBackup(const SaveTarget& target, std::string* reason);
-
 // Gives the temporary file fd the mode and, where permitted, the owner of target.
 void CopyIdentity(int fd, const SaveTarget& target);
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "model/code_page_win.h"
+#include "store/backup.h"
 #include "store/temp_cleanup.h"
 
 namespace {
@@ -145,41 +146,6 @@ void SweepTemporariesOf(const std::string& path) {
   FindClose(find);
 }
 
-// Makes the copy at temp durable before it is moved into place.
-bool FlushFile(const std::wstring& temp, DWORD* error) {
-  const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return *error = GetLastError(), false;
-  const bool flushed = FlushFileBuffers(h);
-  if (!flushed) *error = GetLastError();
-  CloseHandle(h);
-  return flushed;
-}
-
-// Copies target to temp, flushes it and moves it over backup. False with a reason;
-// *taken when temp already existed (a file of another run).
-bool MakeBackupAt(const SaveTarget& target, const std::string& temp, const std::string& backup,
-                  bool* taken, std::string* reason) {
-  const std::wstring wide_temp = WideName(temp);
-  *taken = false;
-  if (!CopyFileW(WideName(target.path).c_str(), wide_temp.c_str(), TRUE)) {
-    const DWORD error = GetLastError();
-    *taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    *reason = Failure(target.path, "cannot copy for the backup", error);
-    return false;
-  }
-  DWORD error = 0;
-  if (!FlushFile(wide_temp, &error)) {
-    *reason = Failure(temp, "cannot write the backup", error);
-  } else if (!MoveReplacing(wide_temp, WideName(backup))) {
-    *reason = Failure(backup, "cannot replace the old backup", GetLastError());
-  } else {
-    return true;
-  }
-  DeleteFileW(wide_temp.c_str());
-  return false;
-}
-
 }  // namespace
 
 bool ToWide(std::string_view bytes, std::wstring* wide) {
@@ -288,23 +254,7 @@ std::string RefusalReason(const SaveTarget& target) {
   return "";
 }
 
-std::string BackupPath(const std::string& path) { return path + "~"; }
 
-bool KeepBackup(const SaveTarget& target, std::string* reason) {
-  const std::string backup = BackupPath(target.path);
-  const std::string prefix =
-      TemporaryPrefix(backup) + std::to_string(GetCurrentProcessId()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = prefix + std::to_string(attempt);
-    const int slot = ArmTempCleanup(temp.c_str());
-    bool taken = false;
-    const bool made = MakeBackupAt(target, temp, backup, &taken, reason);
-    DisarmTempCleanup(slot);
-    if (made || !taken) return made;
-  }
-  *reason = backup + ": no free temporary name for the new backup";
-  return false;
-}
 
 std::string TemporaryPrefix(const std::string& path) {
   const std::size_t start = NameStart(path);

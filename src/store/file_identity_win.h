@@ -45,14 +45,6 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
 // links, or one the user may not open for writing. Empty when it may be written.
 std::string RefusalReason(const SaveTarget& target);
 
-// The name of the backup of the file at path: path with "~" appended.
-std::string BackupPath(const std::string& path);
-
-// Keeps the current content of target as its backup: a copy made under a temporary name,
-// flushed, and moved over the older backup, so the older one stays whole until the new
-// one is. False with a reason when that failed. REQUIRES: target.exists.
-bool KeepBackup(const SaveTarget& target, std::string* reason);
-
 // The prefix of every temporary file of target: ".<name>.tmp-" beside it.
 std::string TemporaryPrefix(const std::string& path);
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "store/backup.h"
 #include "store/file_identity.h"
 #include "store/temp_cleanup.h"
 

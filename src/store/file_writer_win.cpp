@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "store/backup.h"
 #include "store/file_identity_win.h"
 #include "store/temp_cleanup.h"
 
