@@ -1,19 +1,21 @@
 // devmgr: keeps an inventory of devices at the console.
 #include <getopt.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "console/globals.h"
+#include "console/help.h"
 #include "console/io.h"
+#include "console/language.h"
 #include "console/operations.h"
 #include "console/process.h"
 #include "console/terminal.h"
 #include "store/dir_lock.h"
 #include "store/load_records.h"
+#include "store/messages.h"
 
 namespace {
 
@@ -27,24 +29,13 @@ struct Options {
   std::optional<std::string> load;  // -l FILE, --load=FILE: start with the records of FILE
 };
 
-constexpr char kUsageLine[] = "usage: devmgr [-h] [-V] [-l FILE]\n";
-
-constexpr char kHelp[] =
-    "Keeps an inventory of devices, worked through numbered Chinese menus (GBK).\n"
-    "\n"
-    "  -h, --help         print this help and exit\n"
-    "  -V, --version      print the name and version and exit\n"
-    "  -l, --load=FILE    start with the records of a record file such as dev.out\n"
-    "\n"
-    "Without options the session starts with no records. After every change the\n"
-    "whole data set is written to dev.out in the working directory.\n"
-    "Environment: DEVMGR_ENCODING=UTF-8 or GBK forces or turns off the conversion\n"
-    "of the dialogue to UTF-8 (default: automatic, for a UTF-8 terminal).\n"
-    "See devmgr(1) for the menus, the file formats and the exit status.\n";
+// The usage line, without its line end.
+std::string_view UsageLine() { return msg::Tr("usage: devmgr [-h] [-V] [-l FILE]"); }
 
 // Says what was wrong with the command line, and the usage line, on standard error.
-Options UsageError(const char* what, const char* word) {
-  std::fprintf(stderr, "devmgr: %s '%s'\ndevmgr: %s", what, word, kUsageLine);
+Options UsageError(std::string_view what, const char* word) {
+  con::Warn(msg::Say("%s '%s'", {what, word}));
+  con::Warn(UsageLine());
   Options refused;
   refused.action = Action::kUsageError;
   return refused;
@@ -53,7 +44,8 @@ Options UsageError(const char* what, const char* word) {
 // The same for an option getopt_long refused in the word argv[at]: a short option is
 // named by its letter (it may sit inside a cluster such as -hx), a long one by its word.
 Options OptionError(int c, char* argv[], int at) {
-  const char* what = c == ':' ? "option needs an argument" : "unknown option";
+  const std::string_view what =
+      c == ':' ? msg::Tr("option needs an argument") : msg::Tr("unknown option");
   const std::string_view word = argv[at];
   if (word.starts_with("--")) return UsageError(what, argv[at]);
   const char letter[] = {'-', static_cast<char>(optopt), '\0'};
@@ -83,7 +75,7 @@ Options ParseOptions(int argc, char* argv[]) {
       return OptionError(c, argv, at);
     }
   }
-  if (optind < argc) return UsageError("unexpected argument", argv[optind]);
+  if (optind < argc) return UsageError(msg::Tr("unexpected argument"), argv[optind]);
   return options;
 }
 
@@ -97,24 +89,32 @@ void LoadDataSet(const std::string& path) {
   const std::string name = con::Printable(path);
   if (!LoadRecordFile(path, dev, &error, &from_utf8)) {
     const std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
-    con::Warn(name + where + ": " + error.reason);
+    con::Warn(msg::Say("%s: %s", {name + where, error.reason}));
     std::exit(2);
   }
-  if (from_utf8) con::Warn(name + ": UTF-8 text, converted to GB18030");
+  if (from_utf8) con::Warn(msg::Say("%s: UTF-8 text, converted to GB18030", {name}));
   backup.Start(dev);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  ChooseMessageLanguage();
   const Arguments arguments = ProgramArguments(argc, argv);
+  // A UTF-8 terminal gets the dialogue and the messages in UTF-8; pipes and files keep
+  // their GBK bytes.
+  con::WireTerminal();
   const Options options = ParseOptions(arguments.count, arguments.words);
   switch (options.action) {
     case Action::kHelp:
-      std::printf("%s\n%s", kUsageLine, kHelp);
+      con::Out(UsageLine());
+      con::Out("\n\n");
+      con::Out(HelpText());
+      con::Flush();
       return 0;
     case Action::kVersion:
-      std::printf("devmgr %s\n", DEVMGR_VERSION);
+      con::Out("devmgr " DEVMGR_VERSION "\n");
+      con::Flush();
       return 0;
     case Action::kUsageError:
       return 2;
@@ -123,10 +123,8 @@ int main(int argc, char* argv[]) {
   }
   if (options.load) LoadDataSet(*options.load);
   if (LockWorkingDirectory() == DirLock::kHeldElsewhere) {
-    std::fputs("devmgr: another devmgr works in this directory; the last save wins\n", stderr);
+    con::Warn(msg::Tr("another devmgr works in this directory; the last save wins"));
   }
   PrepareProcess();
-  // A UTF-8 terminal gets the dialogue in UTF-8; pipes and files keep their GBK bytes.
-  con::WireTerminal();
   RunMenuLoop();
 }

@@ -32,19 +32,22 @@ TEST(WideConsoleWiring, ShowsWritesInUtf16WithCrlf) {
       {"cut character never completed", {"x" + device.substr(0, 1)}, u"x\uFFFD"},
   };
   for (const Case& c : cases) {
-    std::u16string shown;
+    std::u16string shown, warned;
     std::string piped;
     con::Wiring inner;
     inner.write = [&](std::string_view bytes) { piped.append(bytes); };
     inner.exit = [](int) { throw Ended{}; };
     con::Wire(con::WideConsoleWiring(
-        inner, {[&](std::u16string_view text) { shown.append(text); }, nullptr}));
+        inner, {[&](std::u16string_view text) { shown.append(text); }, nullptr,
+                [&](std::u16string_view text) { warned.append(text); }}));
     for (const std::string& piece : c.writes) {
       con::Out(piece);
       con::Flush();
     }
+    con::Warn(c.writes.back());  // standard error: the same conversion, each message whole
     EXPECT_THROW(con::EndSession(0), Ended);
     EXPECT_EQ(shown, c.shown) << c.name;
+    EXPECT_TRUE(warned.starts_with(u"devmgr: ") && warned.ends_with(u"\r\n")) << c.name;
     EXPECT_EQ(piped, "") << c.name;
   }
 }
@@ -71,7 +74,7 @@ TEST(WideConsoleWiring, ReadsTypedUtf16AsGb) {
     const auto typed = [&](char16_t* buf, std::size_t cap) -> std::size_t {
       return next == c.reads.size() ? 0 : c.reads[next++].copy(buf, cap);
     };
-    con::Wire(con::WideConsoleWiring(inner, {nullptr, typed}));
+    con::Wire(con::WideConsoleWiring(inner, {nullptr, typed, nullptr}));
     for (const std::string& token : c.tokens) EXPECT_EQ(con::ReadToken(), token) << c.name;
   }
 }

@@ -19,15 +19,16 @@ struct WideState {
   std::size_t typed_pos = 0;
 };
 
-// Shows UTF-16 text on the console with each line feed as CR LF.
-void ShowWithCrlf(const WideConsole& console, std::u16string_view text) {
+// Shows UTF-16 text through show with each line feed as CR LF.
+void ShowWithCrlf(const std::function<void(std::u16string_view)>& show,
+                  std::u16string_view text) {
   std::u16string shown;
   shown.reserve(text.size() + text.size() / 16);
   for (char16_t unit : text) {
     if (unit == u'\n') shown.push_back(u'\r');
     shown.push_back(unit);
   }
-  if (!shown.empty()) console.write(shown);
+  if (!shown.empty()) show(shown);
 }
 
 // Reads from the console until some GB18030 bytes are at hand; false at end of input.
@@ -72,13 +73,22 @@ Wiring WideConsoleWiring(Wiring inner, WideConsole console) {
     w.write = [state](std::string_view bytes) {
       std::u16string text;
       state->to_utf16.Convert(bytes, text);
-      ShowWithCrlf(state->console, text);
+      ShowWithCrlf(state->console.write, text);
     };
     w.exit = [inner, state](int status) {
       std::u16string rest;
       state->to_utf16.Finish(rest);
-      ShowWithCrlf(state->console, rest);
+      ShowWithCrlf(state->console.write, rest);
       inner.exit(status);
+    };
+  }
+  if (state->console.error) {
+    w.error = [state](std::string_view bytes) {
+      charset::GbToUtf16 to_utf16;
+      std::u16string text;
+      to_utf16.Convert(bytes, text);
+      to_utf16.Finish(text);
+      ShowWithCrlf(state->console.error, text);
     };
   }
   if (state->console.read) {

@@ -18,6 +18,8 @@ struct WideConsole {
   std::function<void(std::u16string_view text)> write;
   // Reads up to cap units of what was typed into buf; returns 0 at end of input.
   std::function<std::size_t(char16_t* buf, std::size_t cap)> read;
+  // Shows a message of standard error, when standard error is a console.
+  std::function<void(std::u16string_view text)> error;
 };
 
 // Wraps inner's writer so that every line feed goes out as CR LF.
@@ -27,7 +29,8 @@ Wiring CrlfWiring(Wiring inner);
 // UTF-16 with CR LF line ends: bytes that form no character show as U+FFFD, a character
 // cut between two writes is kept back and shown whole. Input comes from console.read, when
 // set, converted to GB18030; a surrogate pair cut between two reads is kept whole. The
-// session's exit shows what was kept back first.
+// session's exit shows what was kept back first. Messages of standard error go to
+// console.error, when set, converted the same way, each whole.
 Wiring WideConsoleWiring(Wiring inner, WideConsole console);
 
 }  // namespace con

@@ -8,6 +8,7 @@
 #include "console/rows.h"
 #include "console/texts_gbk.h"
 #include "store/import_file.h"
+#include "store/messages.h"
 
 namespace {
 
@@ -21,12 +22,19 @@ struct ImportReport {
 // not make whole records.
 void TellNotes(const ImportReport& report) {
   const std::string name = con::Printable(report.path);
-  if (report.notes.from_utf8) con::Warn(name + ": UTF-8 text, converted to GB18030");
+  if (report.notes.from_utf8) con::Warn(msg::Say("%s: UTF-8 text, converted to GB18030", {name}));
   const std::size_t dropped = report.notes.words % 7;
   if (dropped == 0) return;
-  con::Warn(name + ": " + std::to_string(report.notes.words) +
-            " words, not a multiple of seven; the last incomplete record (" +
-            std::to_string(dropped) + (dropped == 1 ? " word" : " words") + ") was dropped");
+  const std::string words = std::to_string(report.notes.words);
+  if (dropped == 1) {
+    con::Warn(msg::Say(
+        "%s: %s words, not a multiple of seven; the last incomplete record (1 word) was dropped",
+        {name, words}));
+  } else {
+    con::Warn(msg::Say(
+        "%s: %s words, not a multiple of seven; the last incomplete record (%s words) was dropped",
+        {name, words, std::to_string(dropped)}));
+  }
 }
 
 // Asks for a file name and appends the file's records to dev, timing the open, the read
@@ -39,7 +47,9 @@ bool ImportFromFile(ImportReport& report) {
   const long long start = con::NowMs();
   if (AppendImportFile(path, dev, &report.notes) != ImportResult::kOk) {
     con::Out(txt::kOpenForReadFailed);
-    if (report.notes.memory_full) con::Warn(con::Printable(path) + ": memory full; nothing imported");
+    if (report.notes.memory_full) {
+      con::Warn(msg::Say("%s: memory full; nothing imported", {con::Printable(path)}));
+    }
     return false;
   }
   con::Out(txt::kReadTook);

@@ -190,7 +190,12 @@ void Warn(std::string_view message) {
   std::string line = "devmgr: ";
   line.append(message);
   line.push_back('\n');
-  WriteStandardError(line);
+  const Wiring& w = S().wiring;
+  if (w.error) {
+    w.error(line);
+  } else {
+    WriteStandardError(line);
+  }
 }
 
 void EndSession(int status) {

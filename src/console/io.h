@@ -16,6 +16,8 @@ struct Wiring {
   // Reads up to cap bytes into buf; returns 0 at end of input or on a lasting error.
   std::function<std::size_t(char* buf, std::size_t cap)> read;
   std::function<void(std::string_view bytes)> write;
+  // Writes a whole message to standard error. Unset: WriteStandardError, bytes unchanged.
+  std::function<void(std::string_view bytes)> error;
   // Turns a token as the user typed it into the program's text (GB18030). Unset: tokens
   // are taken as typed, byte for byte.
   std::function<std::string(std::string_view typed)> decode;
@@ -64,7 +66,9 @@ void Pause(int ms);
 int64_t NowMs();
 
 // Flushes the console's output, then writes "devmgr: ", message and a line feed to
-// standard error, so that the line follows what the console showed before it.
+// standard error, so that the line follows what the console showed before it. Standard
+// error is written as standard output is: converted for a UTF-8 terminal, in UTF-16 to a
+// Windows console, the program's bytes to pipes and files.
 void Warn(std::string_view message);
 
 // The bytes, fit for a message on standard error: printable ASCII as it is, any other byte

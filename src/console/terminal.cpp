@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "model/charset.h"
+#include "store/messages.h"
 
 namespace con {
 namespace {
@@ -50,15 +51,16 @@ bool LocaleIsUtf8(const TerminalFacts& facts) {
 
 ConsoleEncoding ChooseEncoding(const TerminalFacts& facts, std::string* warning) {
   const std::string_view forced = facts.forced == nullptr ? "" : facts.forced;
-  if (NamesUtf8(forced)) return {true, true, facts.output_is_terminal};
-  if (NamesGb(forced)) return {false, false, facts.output_is_terminal};
+  if (NamesUtf8(forced)) return {true, true, true, facts.output_is_terminal};
+  if (NamesGb(forced)) return {false, false, false, facts.output_is_terminal};
   if (!forced.empty() && warning != nullptr) {
-    *warning = "DEVMGR_ENCODING=" + Printable(forced) +
-               " is neither UTF-8 nor GBK; choosing from the terminal and the locale";
+    *warning = msg::Say(
+        "DEVMGR_ENCODING=%s is neither UTF-8 nor GBK; choosing from the terminal and the locale",
+        {Printable(forced)});
   }
   const bool utf8 = LocaleIsUtf8(facts);
   return {utf8 && facts.input_is_terminal, utf8 && facts.output_is_terminal,
-          facts.output_is_terminal};
+          utf8 && facts.error_is_terminal, facts.output_is_terminal};
 }
 
 Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding) {
@@ -79,6 +81,16 @@ Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding) {
     transport->to_utf8.Convert(bytes, utf8);
     if (!utf8.empty()) inner.write(utf8);
   };
+  if (encoding.encode_error) {
+    w.error = [inner](std::string_view bytes) {
+      charset::GbToUtf8 to_utf8;
+      std::string utf8;
+      to_utf8.Convert(bytes, utf8);
+      to_utf8.Finish(utf8);
+      if (inner.error) return inner.error(utf8);
+      WriteStandardError(utf8);
+    };
+  }
   w.exit = [inner, transport, fresh_line = encoding.fresh_line_at_end](int status) {
     std::string rest;
     transport->to_utf8.Finish(rest);

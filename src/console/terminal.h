@@ -13,6 +13,7 @@ namespace con {
 struct ConsoleEncoding {
   bool decode_input = false;       // typed UTF-8 becomes GB18030
   bool encode_output = false;      // printed GB18030 becomes UTF-8
+  bool encode_error = false;       // messages on standard error become UTF-8
   bool fresh_line_at_end = false;  // the session ends on a fresh line (a terminal's prompt)
 
   friend bool operator==(const ConsoleEncoding&, const ConsoleEncoding&) = default;
@@ -27,6 +28,7 @@ struct TerminalFacts {
   const char* lang = nullptr;
   bool input_is_terminal = false;
   bool output_is_terminal = false;
+  bool error_is_terminal = false;
 };
 
 // True when the locale named by the first non-empty of LC_ALL, LC_CTYPE and LANG has the
@@ -36,7 +38,7 @@ bool LocaleIsUtf8(const TerminalFacts& facts);
 
 // Chooses the encoding. DEVMGR_ENCODING "UTF-8"/"utf8" (any case) converts both ways,
 // "GBK"/"GB18030" never converts; unset or empty: output converts when it is a terminal
-// and the locale is UTF-8, input likewise. An unknown value sets *warning to a line for
+// and the locale is UTF-8, input and standard error likewise. An unknown value sets *warning to a line for
 // standard error and chooses as if unset.
 ConsoleEncoding ChooseEncoding(const TerminalFacts& facts, std::string* warning);
 

@@ -16,6 +16,7 @@ void WireTerminal() {
   facts.lang = std::getenv("LANG");
   facts.input_is_terminal = ::isatty(0) == 1;
   facts.output_is_terminal = ::isatty(1) == 1;
+  facts.error_is_terminal = ::isatty(2) == 1;
   std::string warning;
   const ConsoleEncoding encoding = ChooseEncoding(facts, &warning);
   if (!warning.empty()) Warn(warning);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdlib>
 #include <string>
 
@@ -20,19 +21,24 @@ bool IsConsole(HANDLE handle) {
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
 }
 
+// A writer of UTF-16 text to the console handle out.
+std::function<void(std::u16string_view)> ConsoleWriter(HANDLE out) {
+  return [out](std::u16string_view text) {
+    while (!text.empty()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 8192));
+      DWORD written = 0;
+      if (!::WriteConsoleW(out, text.data(), chunk, &written, nullptr) || written == 0) return;
+      text.remove_prefix(written);
+    }
+  };
+}
+
 // The console behind the standard handles that are consoles.
 WideConsole StandardConsole(HANDLE in, bool in_console, HANDLE out, bool out_console) {
   WideConsole console;
-  if (out_console) {
-    console.write = [out](std::u16string_view text) {
-      while (!text.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 8192));
-        DWORD written = 0;
-        if (!::WriteConsoleW(out, text.data(), chunk, &written, nullptr) || written == 0) return;
-        text.remove_prefix(written);
-      }
-    };
-  }
+  if (out_console) console.write = ConsoleWriter(out);
+  const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (IsConsole(err)) console.error = ConsoleWriter(err);
   if (in_console) {
     console.read = [in](char16_t* buf, std::size_t cap) -> std::size_t {
       DWORD got = 0;

@@ -11,13 +11,9 @@
 
 #include "store/file_identity.h"
 #include "store/temp_cleanup.h"
+#include "store/messages.h"
 
 namespace {
-
-// "path: what: the system's reason", the line the console prints on standard error.
-std::string Failure(const std::string& path, const char* what, int error) {
-  return path + ": " + what + ": " + std::strerror(error);
-}
 
 // Writes all of bytes to fd, going on after a short write; errno tells why it stopped.
 bool WriteAll(int fd, const char* bytes, std::size_t size) {
@@ -40,7 +36,7 @@ int CopyFile(const SaveTarget& from, const std::string& to, const std::string& s
   const int in = ::open(from.path.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     const int error = errno;
-    *reason = Failure(from.path, "cannot read for the backup", error);
+    *reason = msg::Say("%s: cannot read for the backup: %s", {from.path, msg::SystemError(error)});
     return error;
   }
   const int out =
@@ -61,7 +57,7 @@ int CopyFile(const SaveTarget& from, const std::string& to, const std::string& s
   if (out >= 0 && ::close(out) != 0 && error == 0) error = errno;
   ::close(in);
   if (error == 0) return 0;
-  *reason = Failure(shown, "cannot write the backup", error);
+  *reason = msg::Say("%s: cannot write the backup: %s", {shown, msg::SystemError(error)});
   if (out >= 0) ::unlink(to.c_str());
   return error;
 }
@@ -91,7 +87,7 @@ bool KeepBackup(const SaveTarget& target, std::string* reason) {
     bool taken = false;
     bool made = MakeBackupAt(target, temp, &taken, reason);
     if (made && ::rename(temp.c_str(), backup.c_str()) != 0) {
-      *reason = Failure(backup, "cannot replace the old backup", errno);
+      *reason = msg::Say("%s: cannot replace the old backup: %s", {backup, msg::SystemError(errno)});
       made = false;
     }
     // Gone after a rename, but for one case: when the old backup is already a link to the
@@ -101,7 +97,7 @@ bool KeepBackup(const SaveTarget& target, std::string* reason) {
     DisarmTempCleanup(slot);
     if (made || !taken) return made;
   }
-  *reason = backup + ": no free temporary name for the new backup";
+  *reason = msg::Say("%s: no free temporary name for the new backup", {backup});
   return false;
 }
 

@@ -4,13 +4,9 @@
 
 #include "store/file_identity_win.h"
 #include "store/temp_cleanup.h"
+#include "store/messages.h"
 
 namespace {
-
-// "path: what: the system's reason", the line the console prints on standard error.
-std::string Failure(const std::string& path, const char* what, DWORD error) {
-  return path + ": " + what + ": " + SystemReason(error);
-}
 
 // Makes the copy at temp durable before it is moved into place.
 bool FlushFile(const std::wstring& temp, DWORD* error) {
@@ -32,14 +28,14 @@ bool MakeBackupAt(const SaveTarget& target, const std::string& temp, const std::
   if (!CopyFileW(WideName(target.path).c_str(), wide_temp.c_str(), TRUE)) {
     const DWORD error = GetLastError();
     *taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    *reason = Failure(target.path, "cannot copy for the backup", error);
+    *reason = msg::Say("%s: cannot copy for the backup: %s", {target.path, SystemReason(error)});
     return false;
   }
   DWORD error = 0;
   if (!FlushFile(wide_temp, &error)) {
-    *reason = Failure(temp, "cannot write the backup", error);
+    *reason = msg::Say("%s: cannot write the backup: %s", {temp, SystemReason(error)});
   } else if (!MoveReplacing(wide_temp, WideName(backup))) {
-    *reason = Failure(backup, "cannot replace the old backup", GetLastError());
+    *reason = msg::Say("%s: cannot replace the old backup: %s", {backup, SystemReason(GetLastError())});
   } else {
     return true;
   }
@@ -63,6 +59,6 @@ bool KeepBackup(const SaveTarget& target, std::string* reason) {
     DisarmTempCleanup(slot);
     if (made || !taken) return made;
   }
-  *reason = backup + ": no free temporary name for the new backup";
+  *reason = msg::Say("%s: no free temporary name for the new backup", {backup});
   return false;
 }

@@ -11,16 +11,12 @@
 
 #include "store/backup.h"
 #include "store/temp_cleanup.h"
+#include "store/messages.h"
 
 namespace {
 
 // As many links as the kernel follows in one lookup before it gives up.
 constexpr int kMaxLinks = 40;
-
-// "path: what: the system's reason", the line the console prints on standard error.
-std::string Failure(const std::string& path, const char* what, int error) {
-  return path + ": " + what + ": " + std::strerror(error);
-}
 
 // The directory part of path including its slash; empty for a bare name.
 std::string DirectoryPrefix(const std::string& path) {
@@ -96,20 +92,21 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
       return true;
     }
     if (IsProtectedLink(current, st)) {
-      *reason = current +
-                ": a symbolic link of another user in a shared sticky directory; not followed";
+      *reason = msg::Say(
+          "%s: a symbolic link of another user in a shared sticky directory; not followed",
+          {current});
       return false;
     }
     current = text[0] == '/' ? text : DirectoryPrefix(current) + text;
   }
-  *reason = path + ": too many levels of symbolic links";
+  *reason = msg::Say("%s: too many levels of symbolic links", {path});
   return false;
 }
 
 std::string RefusalReason(const SaveTarget& target) {
   if (!target.exists) return "";
-  if (target.directory) return target.path + ": is a directory";
-  if (target.other) return target.path + ": is a socket or a block device";
+  if (target.directory) return msg::Say("%s: is a directory", {target.path});
+  if (target.other) return msg::Say("%s: is a socket or a block device", {target.path});
   if (target.regular && target.links > 1) {
     struct stat backup;
     nlink_t others = target.links - 1;
@@ -118,12 +115,12 @@ std::string RefusalReason(const SaveTarget& target) {
       --others;  // its own backup, left by a save that was cut short
     }
     if (others > 0) {
-      return target.path + ": has " + std::to_string(others + 1) +
-             " hard links; replacing it would break them";
+      return msg::Say("%s: has %s hard links; replacing it would break them",
+                      {target.path, std::to_string(others + 1)});
     }
   }
   if (::access(target.path.c_str(), W_OK) != 0) {
-    return Failure(target.path, "may not be written", errno);
+    return msg::Say("%s: may not be written: %s", {target.path, msg::SystemError(errno)});
   }
   return "";
 }

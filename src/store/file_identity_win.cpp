@@ -5,13 +5,9 @@
 #include "model/code_page_win.h"
 #include "store/backup.h"
 #include "store/temp_cleanup.h"
+#include "store/messages.h"
 
 namespace {
-
-// "path: what: the system's reason", the line the console prints on standard error.
-std::string Failure(const std::string& path, const char* what, DWORD error) {
-  return path + ": " + what + ": " + SystemReason(error);
-}
 
 // Whether c separates the parts of a file name: a slash, a backslash, or a drive's colon.
 bool IsSeparator(unsigned char c) { return c == '/' || c == '\\' || c == ':'; }
@@ -95,8 +91,8 @@ bool FollowLink(const std::string& path, const std::wstring& wide, std::string* 
   const bool found = FinalName(h, &final_name);
   CloseHandle(h);
   if (found && !FromWide(final_name, resolved)) {
-    *reason = path + ": the link's target has a name outside code page " +
-              std::to_string(charset::ProgramCodePage());
+    *reason = msg::Say("%s: the link's target has a name outside code page %s",
+                       {path, std::to_string(charset::ProgramCodePage())});
     return false;
   }
   if (!found) *resolved = path;
@@ -197,38 +193,39 @@ std::string SystemReason(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return "No such file or directory";
+      return std::string(msg::Tr("No such file or directory"));
     case ERROR_ACCESS_DENIED:
-      return "Permission denied";
+      return std::string(msg::Tr("Permission denied"));
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-      return "In use by another program";
+      return std::string(msg::Tr("In use by another program"));
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return "No space left on device";
+      return std::string(msg::Tr("No space left on device"));
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return "File exists";
+      return std::string(msg::Tr("File exists"));
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-      return "Invalid file name";
+      return std::string(msg::Tr("Invalid file name"));
     case ERROR_FILENAME_EXCED_RANGE:
-      return "File name too long";
+      return std::string(msg::Tr("File name too long"));
     case ERROR_WRITE_PROTECT:
-      return "Read-only file system";
+      return std::string(msg::Tr("Read-only file system"));
     case ERROR_NOT_READY:
-      return "No medium in the drive";
+      return std::string(msg::Tr("No medium in the drive"));
     case ERROR_CANT_RESOLVE_FILENAME:
-      return "Too many levels of symbolic links";
+      return std::string(msg::Tr("Too many levels of symbolic links"));
     default:
-      return "Windows error " + std::to_string(error);
+      return msg::Say("Windows error %s", {std::to_string(error)});
   }
 }
 
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason) {
   std::wstring wide;
   if (!ToWide(path, &wide) || wide.empty()) {
-    *reason = path + ": not a valid file name in code page " + std::to_string(charset::ProgramCodePage());
+    *reason = msg::Say("%s: not a valid file name in code page %s",
+                       {path, std::to_string(charset::ProgramCodePage())});
     return false;
   }
   if (!FollowLink(path, wide, &target->path, reason)) return false;
@@ -238,18 +235,22 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
 
 std::string RefusalReason(const SaveTarget& target) {
   if (!target.exists) return "";
-  if (target.directory) return target.path + ": is a directory";
-  if (target.read_only) return target.path + ": may not be written: the file is read-only";
+  if (target.directory) return msg::Say("%s: is a directory", {target.path});
+  if (target.read_only) {
+    return msg::Say("%s: may not be written: the file is read-only", {target.path});
+  }
   if (target.links > 1) {
-    return target.path + ": has " + std::to_string(target.links) +
-           " hard links; replacing it would break them";
+    return msg::Say("%s: has %s hard links; replacing it would break them",
+                    {target.path, std::to_string(target.links)});
   }
   // Another program holding the file without sharing it, or a file the user may not
   // change: the rename would fail too, after all the writing.
   const HANDLE h = CreateFileW(WideName(target.path).c_str(), GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Failure(target.path, "may not be written", GetLastError());
+  if (h == INVALID_HANDLE_VALUE) {
+    return msg::Say("%s: may not be written: %s", {target.path, SystemReason(GetLastError())});
+  }
   CloseHandle(h);
   return "";
 }

@@ -1,4 +1,5 @@
 #include "store/file_open.h"
+#include "store/messages.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +12,7 @@ int OpenInputFile(const std::string& path, InputKind kind, std::string* reason) 
   // Opening without blocking keeps a FIFO without a writer from hanging the session.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    *reason = std::string("cannot open: ") + std::strerror(errno);
+    *reason = msg::Say("cannot open: %s", {msg::SystemError(errno)});
     return -1;
   }
   struct stat st;
@@ -19,7 +20,7 @@ int OpenInputFile(const std::string& path, InputKind kind, std::string* reason) 
                     (S_ISREG(st.st_mode) || (kind == InputKind::kRegularOrPipe && S_ISFIFO(st.st_mode)));
   if (!fits) {
     ::close(fd);
-    *reason = "not a regular file";
+    *reason = msg::Tr("not a regular file");
     return -1;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -4,6 +4,7 @@
 #include <io.h>
 
 #include "store/file_identity_win.h"
+#include "store/messages.h"
 
 namespace {
 
@@ -31,25 +32,25 @@ bool Fits(HANDLE h, InputKind kind) {
 int OpenInputFile(const std::string& path, InputKind kind, std::string* reason) {
   std::wstring wide;
   if (!ToWide(path, &wide)) {
-    *reason = "cannot open: " + SystemReason(ERROR_INVALID_NAME);
+    *reason = msg::Say("cannot open: %s", {SystemReason(ERROR_INVALID_NAME)});
     return -1;
   }
   const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    *reason = "cannot open: " + SystemReason(GetLastError());
+    *reason = msg::Say("cannot open: %s", {SystemReason(GetLastError())});
     return -1;
   }
   if (!Fits(h, kind)) {
     CloseHandle(h);
-    *reason = "not a regular file";
+    *reason = msg::Tr("not a regular file");
     return -1;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
   if (fd < 0) {
     CloseHandle(h);
-    *reason = "cannot open: too many open files";
+    *reason = msg::Tr("cannot open: too many open files");
   }
   return fd;
 }

@@ -11,6 +11,7 @@
 #include "store/backup.h"
 #include "store/file_identity.h"
 #include "store/temp_cleanup.h"
+#include "store/messages.h"
 
 namespace {
 
@@ -60,7 +61,9 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
 // writing (a FIFO waits for its reader), no temporary, no rename, no backup.
 bool AtomicFileWriter::OpenInPlace() {
   fd_ = ::open(target_->path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd_ < 0) Refuse(target_->path + ": cannot open for writing: " + std::strerror(errno));
+  if (fd_ < 0) {
+    Refuse(msg::Say("%s: cannot open for writing: %s", {target_->path, msg::SystemError(errno)}));
+  }
   return fd_ >= 0;
 }
 

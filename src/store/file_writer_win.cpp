@@ -8,6 +8,7 @@
 #include "store/backup.h"
 #include "store/file_identity_win.h"
 #include "store/temp_cleanup.h"
+#include "store/messages.h"
 
 namespace {
 
@@ -48,11 +49,6 @@ bool WriteAll(int fd, const char* bytes, std::size_t size) {
     size -= static_cast<std::size_t>(n);
   }
   return true;
-}
-
-// The "path: what: reason" line for the Win32 error that just happened.
-std::string LastFailure(const std::string& path, const char* what) {
-  return path + ": " + what + ": " + SystemReason(GetLastError());
 }
 
 }  // namespace
@@ -140,7 +136,8 @@ WriteResult AtomicFileWriter::Commit() {
   }
   if (!failed_ && !MoveReplacing(WideName(temp_), WideName(target_->path))) {
     failed_ = true;
-    const std::string reason = LastFailure(target_->path, "cannot replace");
+    const std::string reason =
+        msg::Say("%s: cannot replace: %s", {target_->path, SystemReason(GetLastError())});
     const DWORD now = GetFileAttributesW(WideName(target_->path).c_str());
     if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       Refuse(reason);

@@ -11,6 +11,7 @@
 #include "model/file_charset.h"
 #include "store/file_bytes.h"
 #include "store/file_open.h"
+#include "store/messages.h"
 
 namespace {
 
@@ -61,9 +62,9 @@ bool Fail(LoadError* error, std::size_t line, std::string reason) {
 
 // Why a line of n tokens (n != 8) is not a record.
 std::string FieldCountReason(std::size_t n) {
-  if (n == 0) return "empty line, expected a serial and seven fields";
-  if (n > 8) return "more than eight fields, expected a serial and seven";
-  return "only " + std::to_string(n) + " fields, expected a serial and seven";
+  if (n == 0) return std::string(msg::Tr("empty line, expected a serial and seven fields"));
+  if (n > 8) return std::string(msg::Tr("more than eight fields, expected a serial and seven"));
+  return msg::Say("only %s fields, expected a serial and seven", {std::to_string(n)});
 }
 
 // Reads the regular file at path whole, growing the buffer if it turns out longer than
@@ -75,9 +76,9 @@ bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) 
   bool read = false;
   try {
     read = ReadToEnd(fd, *out, 1);
-    why = read ? "" : std::string("cannot read: ") + std::strerror(errno);
+    why = read ? "" : msg::Say("cannot read: %s", {msg::SystemError(errno)});
   } catch (const std::bad_alloc&) {
-    why = "memory full";
+    why = msg::Tr("memory full");
   }
   CloseInputFile(fd);
   return read || Fail(error, 0, why);
@@ -99,7 +100,8 @@ bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& rec
     const std::size_t n = SplitLine(p, eol, tokens);
     if (n != 8) return Fail(error, line, FieldCountReason(n));
     if (!IsSerial(tokens[0])) {
-      return Fail(error, line, "the serial is not a decimal number from 1 to 2147483647");
+      return Fail(error, line,
+                  msg::Say("the serial is not a decimal number from 1 to 2147483647"));
     }
     device record;
     record.serial = static_cast<int>(records.size() + 1);
