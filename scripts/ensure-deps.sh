@@ -35,6 +35,8 @@ if [ "$what" = test ]; then
   have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
   # The terminal test runs devmgr on a pseudo-terminal.
   have_cmd tmux || need+=(tmux)
+  # The message catalogues are checked with GNU gettext (msgfmt, xgettext, msgcmp).
+  have_cmd msgcmp || need+=(gettext)
   # The benchmark check in the test suite compares devmgr's files with these tools' output.
   have_cmd mawk || need+=(mawk)
   have_cmd gawk || need+=(gawk)
