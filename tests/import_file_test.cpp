@@ -110,20 +110,59 @@ TEST_F(ImportFileTest, BytesAreKeptUnchanged) {
   EXPECT_EQ(Import(bytes), std::string("x\0y", 3) + "," + gbk + ",\x01\x7f,a,b,0003,2042..5,-1");
 }
 
-TEST_F(ImportFileTest, RecordFileIsRegroupedBySevens) {
+// Nine record lines "k Ck Nk Hk Dk k 2042.1.k Pk", then after.
+std::string NineRecordLines(std::string_view after = "", std::string_view eol = "\n") {
   std::string file;
   for (int i = 1; i <= 9; ++i) {
     const std::string n = std::to_string(i);
-    file +=
-        n + " C" + n + " N" + n + " H" + n + " D" + n + " " + n + " 2042.1." + n + " P" + n + "\n";
+    file += n + " C" + n + " N" + n + " H" + n + " D" + n + " " + n + " 2042.1." + n + " P" + n;
+    file += eol;
   }
-  // Nine lines of eight tokens make ten records and drop the last two tokens; record k
-  // starts k - 1 tokens before line k: the second takes line 1's price and line 2's serial.
-  std::string expected = "1,C1,N1,H1,D1,1,2042.1.1|P1,2,C2,N2,H2,D2,2|2042.1.2,P2,3,C3,N3,H3,D3";
-  const std::string records = Import(file);
-  EXPECT_EQ(records.substr(0, expected.size()), expected);
-  EXPECT_EQ(std::count(records.begin(), records.end(), '|') + 1, 10);
-  EXPECT_EQ(records.substr(records.rfind('|') + 1), "P8,9,C9,N9,H9,D9,9");
+  return file + std::string(after);
+}
+
+TEST_F(ImportFileTest, RecordFilesGiveTheirRecordsOtherFilesGoBySevens) {
+  const std::string kA = "1 A n h d 1 t 9\n";
+  const std::string kAb = "A,n,h,d,1,t,9|B,n,h,d,2,t,8";
+  const std::string kGbk = Gbk("打印机");
+  // Regrouped by sevens, record k starts k - 1 tokens before line k.
+  const std::string kSevens = "1,C1,N1,H1,D1,1,2042.1.1|P1,2,C2,N2,H2,D2,2|2042.1.2,P2,3,C3,N3,H3,D3";
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string records;  // the rendering, or the start of it
+    bool record_file;
+  } kCases[] = {
+      {"LF", kA + "2 B n h d 2 t 8\n", kAb, true},
+      {"CR LF", "1 A n h d 1 t 9\r\n2\tB  n h d 2 t 8 \r\n", kAb, true},
+      {"blank lines", "\n\r\n" + kA + " \t\n\n2 B n h d 2 t 8\n\n", kAb, true},
+      {"no final line end", kA + "2 B n h d 2 t 8", kAb, true},
+      {"UTF-8", "\xEF\xBB\xBF" "1 A 打印机 h d 1 t 9\n", "A," + kGbk + ",h,d,1,t,9", true},
+      {"nine lines", NineRecordLines(), "C1,N1,H1,D1,1,2042.1.1,P1|C2,N2,H2,D2,2,2042.1.2,P2", true},
+      {"a wrong serial", NineRecordLines("11 C N H D 1 t P\n"), kSevens, false},
+      {"a serial with a leading zero", "01 A n h d 1 t 9\n2 B n h d 2 t 8\n",
+       "01,A,n,h,d,1,t|9,2,B,n,h,d,2", false},
+      {"seven tokens on a line", kA + "2 B n h d 2 t\n", "1,A,n,h,d,1,t|9,2,B,n,h,d,2", false},
+      {"nine tokens on a line", kA + "2 B n h d 2 t 8 x\n", "1,A,n,h,d,1,t|9,2,B,n,h,d,2", false},
+      {"first word 1", "1 n h d 1 t 9 2 m h d 2 t 8\n", "1,n,h,d,1,t,9|2,m,h,d,2,t,8", false},
+      {"first word 1, eight a line", "1 n h d 1 t 9 X\nn h d 2 t 8 Y\n",
+       "1,n,h,d,1,t,9|X,n,h,d,2,t,8", false},
+      {"a VT in a line", "1 A n h d 1\vt 9\n", "1,A,n,h,d,1,t", false},
+  };
+  for (const auto& c : kCases) {
+    WriteFile(dir_.File("in.txt"), c.bytes);
+    DevList list;
+    ImportNotes notes;
+    ASSERT_EQ(AppendImportFile(dir_.File("in.txt"), list, &notes), ImportResult::kOk) << c.name;
+    EXPECT_EQ(Render(list).substr(0, c.records.size()), c.records) << c.name;
+    EXPECT_EQ(notes.record_file, c.record_file) << c.name;
+    EXPECT_EQ(notes.records, list.size()) << c.name;
+    EXPECT_EQ(notes.words == 0, c.record_file) << c.name;
+  }
+  // Ten lines of eight tokens by sevens: eleven records, the last three tokens dropped.
+  const std::string sevens = Import(NineRecordLines("11 C N H D 1 t P\n"));
+  EXPECT_EQ(std::count(sevens.begin(), sevens.end(), '|') + 1, 11);
+  EXPECT_EQ(sevens.substr(sevens.rfind('|') + 1), "2042.1.9,P9,11,C,N,H,D");
 }
 
 TEST_F(ImportFileTest, RecordsAreAppendedBehindTheListsOwn) {

@@ -18,11 +18,16 @@ struct ImportReport {
   ImportNotes notes;
 };
 
-// Tells on standard error that the file was converted from UTF-8, and that its words did
-// not make whole records.
+// Tells on standard error that the file was converted from UTF-8, that it was read as a
+// record file, and that its words did not make whole records.
 void TellNotes(const ImportReport& report) {
   const std::string name = con::Printable(report.path);
   if (report.notes.from_utf8) con::Warn(msg::Say("%s: UTF-8 text, converted to GB18030", {name}));
+  if (report.notes.record_file) {
+    con::Warn(msg::Say("%s: read as a record file (a serial and seven fields a line), "
+                       "serials dropped; records added: %s",
+                       {name, std::to_string(report.notes.records)}));
+  }
   const std::size_t dropped = report.notes.words % 7;
   if (dropped == 0) return;
   const std::string words = std::to_string(report.notes.words);

@@ -11,6 +11,7 @@
 #include "store/blank_mask.h"
 #include "store/file_bytes.h"
 #include "store/file_open.h"
+#include "store/load_records.h"
 
 namespace {
 
@@ -78,7 +79,8 @@ std::size_t AppendRecords(const char* bytes, std::size_t size, DevList::Records&
 
 namespace {
 
-// Reads the whole file, converts UTF-8 text, and appends its records; throws
+// Reads the whole file, converts UTF-8 text, and appends its records, those of a record
+// file as its lines hold them and those of any other file by sevens; throws
 // std::bad_alloc when memory runs out, leaving list's records to be trimmed by the caller.
 ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
@@ -88,7 +90,16 @@ ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   if (notes.from_utf8) ConvertUtf8ToGb18030(file, kPadding);
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
-  notes.words = AppendRecords(bytes, file.size, list.Mutable());
+  DevList::Records& records = list.Mutable();
+  const std::size_t before = records.size();
+  if (ParseRecordLines(bytes, file.size, records, nullptr) && records.size() > before) {
+    notes.record_file = true;
+    notes.records = records.size() - before;
+    return ImportResult::kOk;
+  }
+  records.resize(before);  // no record file after all: its words go by sevens
+  notes.words = AppendRecords(bytes, file.size, records);
+  notes.records = records.size() - before;
   return ImportResult::kOk;
 }
 

@@ -1,5 +1,5 @@
 // Reading the import file: whitespace-separated tokens, seven to a record, lines without
-// meaning. The file is read whole into one buffer that the text store adopts, and every
+// meaning; or, when the file is a record file (load_records.h), its records line by line. The file is read whole into one buffer that the text store adopts, and every
 // field is a slice of that buffer, so a file of a million records costs one allocation
 // for its bytes and none per field.
 #pragma once
@@ -18,15 +18,20 @@ enum class ImportResult {
 
 // What reading an import file found besides its records, for the console to tell.
 struct ImportNotes {
-  bool from_utf8 = false;  // the file was UTF-8 text and was converted to GB18030
-  std::size_t words = 0;   // tokens in the file; words % 7 of them were dropped at the end
+  bool from_utf8 = false;    // the file was UTF-8 text and was converted to GB18030
+  bool record_file = false;  // the file was a record file, read line by line
+  std::size_t records = 0;   // records appended
+  std::size_t words = 0;     // tokens read by sevens; words % 7 of them were dropped at the end
   bool memory_full = false;  // memory ran out while reading: nothing was imported
 };
 
-// Appends one record for every whole run of seven tokens in the file at path to the end
-// of list, in file order; a trailing one to six tokens are dropped. Tokens are separated
-// by blanks, tabs, LF, CR, VT and FF and are kept byte for byte (NUL bytes included).
-// The new records' serials are 0 until the list is saved. On kOpenFailed list is unchanged.
+// Appends the records of a record file that holds at least one to the end of list, in
+// file order, serials dropped. Of any other file, appends one record for every whole run
+// of seven tokens, in file order; a trailing one to six tokens are dropped. Tokens are
+// separated by blanks, tabs, LF, CR, VT and FF and are kept byte for byte (NUL bytes
+// included).
+// The new records' serials are 0 (by sevens) or their positions (a record file) until
+// the list is saved. On kOpenFailed list is unchanged.
 // A file that charset::IsUtf8File takes for UTF-8 (valid UTF-8 that begins with a
 // byte-order mark, is no GB18030, or is mostly Chinese) is converted to GB18030 first (a
 // leading byte-order mark dropped); any other file is taken as it is.

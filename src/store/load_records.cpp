@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,31 +14,36 @@
 
 namespace {
 
-// Blank, tab, VT, FF and CR separate the tokens of a line.
-bool IsSeparator(char c) { return c == ' ' || (c >= '\t' && c <= '\r' && c != '\n'); }
+// What SplitLine found on a line besides its tokens.
+constexpr std::size_t kTooMany = 9;        // more than eight tokens
+constexpr std::size_t kWhiteInToken = 10;  // a VT, FF or CR, which no token holds
 
-// Splits the line [p, end) into its tokens; returns their number, or 9 for more than eight.
+// Splits the line [p, end), without its line end, at blanks and tabs into its tokens;
+// returns their number, kTooMany or kWhiteInToken.
 std::size_t SplitLine(const char* p, const char* end, std::string_view (&tokens)[8]) {
   std::size_t n = 0;
   for (;;) {
-    while (p < end && IsSeparator(*p)) ++p;
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
     if (p == end) return n;
     const char* start = p;
-    while (p < end && !IsSeparator(*p)) ++p;
-    if (n == 8) return 9;
+    while (p < end && *p != ' ' && *p != '\t') {
+      if (*p >= '\v' && *p <= '\r') return kWhiteInToken;
+      ++p;
+    }
+    if (n == 8) return kTooMany;
     tokens[n++] = {start, static_cast<std::size_t>(p - start)};
   }
 }
 
-// True when token is a decimal number from 1 to INT_MAX, digits only.
-bool IsSerial(std::string_view token) {
-  if (token.empty() || token.size() > 10) return false;
-  long long value = 0;
+// True when token is serial in decimal, without sign or leading zeros.
+bool IsSerial(std::string_view token, std::size_t serial) {
+  if (token.empty() || token.size() > 19 || token[0] == '0') return false;
+  std::size_t value = 0;
   for (char c : token) {
     if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
+    value = value * 10 + static_cast<std::size_t>(c - '0');
   }
-  return value >= 1 && value <= INT_MAX;
+  return value == serial;
 }
 
 // A guess at the number of lines, from those of the first part, so that the records are
@@ -53,17 +57,18 @@ std::size_t EstimateLines(const char* bytes, std::size_t size) {
          1;
 }
 
-// Fills error with line and reason; returns false for the caller to return.
+// Fills error, when given, with line and reason; returns false for the caller to return.
 bool Fail(LoadError* error, std::size_t line, std::string reason) {
+  if (error == nullptr) return false;
   error->line = line;
   error->reason = std::move(reason);
   return false;
 }
 
-// Why a line of n tokens (n != 8) is not a record.
-std::string FieldCountReason(std::size_t n) {
-  if (n == 0) return std::string(msg::Tr("empty line, expected a serial and seven fields"));
-  if (n > 8) return std::string(msg::Tr("more than eight fields, expected a serial and seven"));
+// Why a line that SplitLine gave n for is not a record.
+std::string LineReason(std::size_t n) {
+  if (n == kWhiteInToken) return msg::Say("a field holds a control character (VT, FF or CR)");
+  if (n == kTooMany) return msg::Say("more than eight fields, expected a serial and seven");
   return msg::Say("only %s fields, expected a serial and seven", {std::to_string(n)});
 }
 
@@ -89,27 +94,33 @@ bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) 
 bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& records,
                       LoadError* error) {
   const char* const end = bytes + size;
-  records.reserve(records.size() + EstimateLines(bytes, size));
+  const std::size_t first = records.size();
   TextStore& store = Texts();
   std::size_t line = 0;
   for (const char* p = bytes; p < end;) {
     ++line;
     const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
     const char* eol = found ? static_cast<const char*>(found) : end;
+    const char* next = found ? eol + 1 : end;
+    if (found && eol > p && eol[-1] == '\r') --eol;
     std::string_view tokens[8];
     const std::size_t n = SplitLine(p, eol, tokens);
-    if (n != 8) return Fail(error, line, FieldCountReason(n));
-    if (!IsSerial(tokens[0])) {
+    p = next;
+    if (n == 0) continue;
+    if (n != 8) return Fail(error, line, LineReason(n));
+    const std::size_t serial = records.size() - first + 1;
+    if (!IsSerial(tokens[0], serial)) {
       return Fail(error, line,
-                  msg::Say("the serial is not a decimal number from 1 to 2147483647"));
+                  msg::Say("the first field is not the serial %s", {std::to_string(serial)}));
     }
+    // Reserved once the file looks like a record file, not for an import file it is not.
+    if (serial == 1) records.reserve(first + EstimateLines(bytes, size));
     device record;
     record.serial = static_cast<int>(records.size() + 1);
     for (std::size_t i = 0; i < 7; ++i) {
       record.*kDeviceFields[i] = store.Slice(tokens[i + 1].data(), tokens[i + 1].size());
     }
     records.push_back(record);
-    p = eol == end ? end : eol + 1;
   }
   return true;
 }

@@ -2,11 +2,14 @@
 // record a line, a serial and the seven fields. Like the import file, the file is read
 // whole into one buffer that the text store adopts, and every field is a slice of it.
 //
-// Each line holds exactly eight tokens separated by blanks or tabs (a CR before the line
-// feed, as a file edited elsewhere may have, and VT and FF count as blanks too). The first
-// is the serial, a decimal number from 1 to 2147483647, which is checked and then ignored:
-// the records are numbered by position. An empty file gives no records, and the last
-// line may lack its line feed. Any other line, an empty one included, is not a record.
+// A record file: every line that is not blank (empty, or blanks and tabs only) holds
+// exactly eight tokens separated by blanks or tabs, and the first token of the k-th such
+// line is k in decimal (1, 2, 3 ... without sign or leading zeros). Lines end in LF or
+// CR LF, blank lines anywhere are skipped, and the last line may lack its line end. A
+// token never holds white space, so a VT, FF or lone CR makes a line no record line.
+// dev.out, its backups, query.out and filter.out are record files; the serials are
+// checked and then dropped, the records being numbered by position. The same rule
+// decides whether an import file is read as its records or by sevens (import_file.h).
 #pragma once
 
 #include <cstddef>
@@ -29,8 +32,10 @@ struct LoadError {
 bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
                     bool* from_utf8 = nullptr);
 
-// Cuts bytes[0, size) into records appended to records, serials by position.
+// Cuts the record file bytes[0, size) into records appended to records, serials by
+// position, in one pass. False when the bytes are no record file: then error, when
+// given, names the first line that breaks the rule (1-based, blank lines counted) and
+// why, and records may hold the records before that line.
 // REQUIRES: the bytes lie in a buffer adopted by Texts() and stay there.
-// On failure records may hold the records before the bad line.
 bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& records,
                       LoadError* error);

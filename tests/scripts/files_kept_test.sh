@@ -58,7 +58,7 @@ run_in broken '1 2 a b c d e f g 0' --load=bad.out
 status=$?
 set -e
 [ "$status" -eq 2 ] && [ ! -s broken/out ] || fail "--load bad line: status $status, output"
-grep -qx 'devmgr: bad.out:3: the serial is not a decimal number from 1 to 2147483647' \
+grep -qx 'devmgr: bad.out:3: the first field is not the serial 3' \
   broken/err || fail "--load bad line: $(cat broken/err)"
 [ "$(names broken)" = "$before""err out " ] || fail "--load bad line wrote $(names broken)"
 pass "--load refuses a broken line: status 2, file and line on stderr, nothing written"
