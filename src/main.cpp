@@ -12,6 +12,7 @@
 #include "console/language.h"
 #include "console/operations.h"
 #include "console/process.h"
+#include "console/start_note.h"
 #include "console/terminal.h"
 #include "store/dir_lock.h"
 #include "store/load_records.h"
@@ -126,5 +127,6 @@ int main(int argc, char* argv[]) {
     con::Warn(msg::Tr("another devmgr works in this directory; the last save wins"));
   }
   PrepareProcess();
+  if (!options.load) con::TellStartNote();
   RunMenuLoop();
 }

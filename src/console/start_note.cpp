@@ -1,0 +1,52 @@
+#include "console/start_note.h"
+
+#include <new>
+
+#include "console/io.h"
+#include "model/device.h"
+#include "store/load_records.h"
+#include "store/messages.h"
+
+namespace con {
+
+std::vector<std::string> StartNote(const StartFacts& facts, std::size_t records) {
+  std::vector<std::string> lines;
+  if (!facts.interactive) return lines;
+  if (facts.temporary) {
+    lines.push_back(msg::Say("%s is a temporary folder: Windows deletes the files written "
+                             "there, dev.out among them.",
+                             {facts.directory}));
+    lines.push_back(msg::Say("Unzip devmgr into a folder of your own first and start it "
+                             "there."));
+  }
+  if (records == 0) return lines;
+  lines.push_back(msg::Say("dev.out in %1$s holds %2$s record(s) of an earlier session.",
+                           {facts.directory, std::to_string(records)}));
+  lines.push_back(msg::Say("This session starts empty. Its first change keeps that file as "
+                           "dev.out~, and an older dev.out~ as dev.out.~N~."));
+  lines.push_back(msg::Say("To go on from it: choose 1, then 1, and type dev.out; "
+                           "or start devmgr --load dev.out."));
+  return lines;
+}
+
+std::size_t RecordsInDevOut() {
+  const TextStore::Point start = Texts().Now();
+  std::size_t records = 0;
+  try {
+    DevList list;
+    LoadError error;
+    if (LoadRecordFile("dev.out", list, &error)) records = list.size();
+  } catch (const std::bad_alloc&) {
+    records = 0;  // a file larger than memory is told of by no note
+  }
+  Texts().ReleaseSince(start);
+  return records;
+}
+
+void TellStartNote() {
+  const StartFacts facts = ReadStartFacts();
+  if (!facts.interactive) return;
+  for (const std::string& line : StartNote(facts, RecordsInDevOut())) Warn(line);
+}
+
+}  // namespace con
