@@ -15,6 +15,7 @@
 #include "console/start_note.h"
 #include "console/terminal.h"
 #include "store/dir_lock.h"
+#include "store/file_text.h"
 #include "store/load_records.h"
 #include "store/messages.h"
 
@@ -86,14 +87,15 @@ Options ParseOptions(int argc, char* argv[]) {
 // status 2 before the menu, saying where and why.
 void LoadDataSet(const std::string& path) {
   LoadError error;
-  bool from_utf8 = false;
+  charset::FileEncoding encoding = charset::FileEncoding::kGb18030;
   const std::string name = con::Printable(path);
-  if (!LoadRecordFile(path, dev, &error, &from_utf8)) {
+  if (!LoadRecordFile(path, dev, &error, &encoding)) {
     const std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
     con::Warn(msg::Say("%s: %s", {name + where, error.reason}));
     std::exit(2);
   }
-  if (from_utf8) con::Warn(msg::Say("%s: UTF-8 text, converted to GB18030", {name}));
+  const std::string note = DecodedNote(name, encoding);
+  if (!note.empty()) con::Warn(note);
   backup.Start(dev);
 }
 

@@ -1,9 +1,11 @@
 // Which files are read as UTF-8: GBK text that happens to be valid UTF-8 must stay GBK, an
 // editor's UTF-8 must still be found.
 #include "model/file_charset.h"
+#include "store/file_text.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,35 +15,97 @@
 
 namespace {
 
+using charset::FileEncoding;
+
 const std::string kBom = "\xEF\xBB\xBF";
 
-TEST(IsUtf8File, ChosenFiles) {
+// The UTF-16 bytes of text, little- or big-endian, after the byte-order mark.
+std::string Utf16(std::u16string_view text, bool big) {
+  std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += big ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+std::string Le(std::u16string_view text) { return Utf16(text, false); }
+std::string Be(std::u16string_view text) { return Utf16(text, true); }
+
+// True when the file rule converts bytes from UTF-8.
+bool TakenForUtf8(std::string_view bytes) {
+  return charset::FileEncodingOf(bytes) == FileEncoding::kUtf8;
+}
+
+TEST(FileEncodingOf, ChosenFiles) {
+  using enum FileEncoding;
   struct Case {
     const char* name;
     std::string bytes;
-    bool utf8;
+    FileEncoding encoding;
   } cases[] = {
-      {"empty", "", false},
-      {"ASCII", "1 A1 pc IT 3 2020.1.1 100\n", false},
-      {"GBK that is valid UTF-8", "1 A1 " + Gbk("目录 卢平") + " IT 3 2020.1.1 100\n", false},
-      {"GBK that is not UTF-8", Gbk("笔记本电脑 王芳"), false},
-      {"UTF-8 Chinese", "1 A1 目录 卢平 IT 3 2020.1.1 100\n", true},
-      {"UTF-8 Chinese and Latin accents", "设备 café", true},
-      {"fullwidth forms", "１２ＡＢ", true},
-      {"no GB18030: a lone lead at the end", "café naïve 设", true},
-      {"no GB18030: a three-byte sign", "caf\xC3\xA9 \xE2\x82\xAC", true},
-      {"Latin accents alone are GB18030 too", "café Zoë", false},
-      {"half CJK, valid GB18030", "café naïve 设备", false},
-      {"0x80 after an accent is no UTF-8", "caf\xC3\xA9\x80", false},
-      {"surrogate", "a\xED\xA0\x80", false},
-      {"surrogate among Chinese", "设备\xED\xA0\x80", false},
-      {"BOM alone", kBom, true},
-      {"BOM and ASCII", kBom + "D001 pc", true},
-      {"BOM and GBK that is valid UTF-8", kBom + Gbk("目录"), true},
-      {"BOM and invalid UTF-8", kBom + Gbk("设备"), false},
-      {"BOM and a surrogate", kBom + "\xED\xA0\x80", false},
+      {"empty", "", kGb18030},
+      {"ASCII", "1 A1 pc IT 3 2020.1.1 100\n", kGb18030},
+      {"GBK that is valid UTF-8", "1 A1 " + Gbk("目录 卢平") + " IT 3 2020.1.1 100\n", kGb18030},
+      {"GBK that is not UTF-8", Gbk("笔记本电脑 王芳"), kGb18030},
+      {"UTF-8 Chinese", "1 A1 目录 卢平 IT 3 2020.1.1 100\n", kUtf8},
+      {"UTF-8 Chinese and Latin accents", "设备 café", kUtf8},
+      {"fullwidth forms", "１２ＡＢ", kUtf8},
+      {"no GB18030: a lone lead at the end", "café naïve 设", kUtf8},
+      {"no GB18030: a three-byte sign", "caf\xC3\xA9 \xE2\x82\xAC", kUtf8},
+      {"Latin accents alone are GB18030 too", "café Zoë", kGb18030},
+      {"half CJK, valid GB18030", "café naïve 设备", kGb18030},
+      {"0x80 after an accent is no UTF-8", "caf\xC3\xA9\x80", kGb18030},
+      {"surrogate", "a\xED\xA0\x80", kGb18030},
+      {"surrogate among Chinese", "设备\xED\xA0\x80", kGb18030},
+      {"BOM alone", kBom, kUtf8},
+      {"BOM and ASCII", kBom + "D001 pc", kUtf8},
+      {"BOM and GBK that is valid UTF-8", kBom + Gbk("目录"), kUtf8},
+      {"BOM and invalid UTF-8", kBom + Gbk("设备"), kGb18030},
+      {"BOM and a surrogate", kBom + "\xED\xA0\x80", kGb18030},
+      {"UTF-16LE", Le(u"1 A1 目录\r\n"), kUtf16Le},
+      {"UTF-16BE", Be(u"1 A1 目录\r\n"), kUtf16Be},
+      {"UTF-16LE mark alone", Le(u""), kUtf16Le},
+      {"UTF-16LE, a surrogate pair", Le(u"\U0001F600"), kUtf16Le},
+      {"UTF-16LE cut in a unit", Le(u"ab").substr(0, 5), kGb18030},
+      {"UTF-16LE, a lone high surrogate", Le(std::u16string{u'a', char16_t{0xD800}}), kGb18030},
+      {"UTF-16BE, a lone low surrogate", Be(std::u16string{u'a', char16_t{0xDC00}, u'a'}),
+       kGb18030},
+      {"UTF-16 without a mark", Le(u"ab").substr(2), kGb18030},
   };
-  for (const Case& c : cases) EXPECT_EQ(charset::IsUtf8File(c.bytes), c.utf8) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(charset::FileEncodingOf(c.bytes), c.encoding) << c.name;
+}
+
+// What a file becomes: Excel's "Unicode text" (tabs), Notepad's "UTF-16 LE" and
+// PowerShell's `>` (CR LF) are UTF-16LE with a mark; every converted file is the GBK of
+// its text, the mark dropped; a file taken as it is keeps its bytes.
+TEST(DecodeFileText, EveryEncoding) {
+  using enum FileEncoding;
+  // Each text in UTF-16 and in UTF-8, written twice so that neither is derived.
+  const std::u16string excel = u"D1\t打印机\t王芳\t信息部\t1\t2024.1.1\t9\r\n";
+  const std::string excel8 = "D1\t打印机\t王芳\t信息部\t1\t2024.1.1\t9\r\n";
+  const std::u16string notepad = u"1 D1 打印机 王芳 信息部 1 2024.1.1 9\r\n\r\n";
+  const std::string notepad8 = "1 D1 打印机 王芳 信息部 1 2024.1.1 9\r\n\r\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    FileEncoding encoding;
+    std::string text;
+  } cases[] = {
+      {"Excel, Unicode text", Le(excel), kUtf16Le, Gbk(excel8)},
+      {"Notepad, UTF-16 LE", Le(notepad), kUtf16Le, Gbk(notepad8)},
+      {"UTF-16 BE", Be(notepad), kUtf16Be, Gbk(notepad8)},
+      {"UTF-8 with its mark", kBom + "D1 打印机\r\n", kUtf8, Gbk("D1 打印机\r\n")},
+      {"GBK", Gbk("D1 打印机\r\n"), kGb18030, Gbk("D1 打印机\r\n")},
+      {"a UTF-16 mark, then an odd byte", Le(u"D1") + "x", kGb18030, Le(u"D1") + "x"},
+  };
+  for (const auto& c : cases) {
+    constexpr std::size_t kRoom = 64;
+    FileBytes file{std::make_unique<char[]>(c.bytes.size() + kRoom), c.bytes.size()};
+    std::memcpy(file.data.get(), c.bytes.data(), c.bytes.size());
+    EXPECT_EQ(DecodeFileText(file, kRoom), c.encoding) << c.name;
+    EXPECT_EQ(std::string(file.data.get(), file.size), c.text) << c.name;
+    std::memset(file.data.get() + file.size, ' ', kRoom);  // the room is there
+  }
 }
 
 TEST(IsGb18030Text, Structure) {
@@ -59,7 +123,7 @@ TEST(IsGb18030Text, Structure) {
 
 // Every GBK character alone stays GBK; its UTF-8 twin is converted, but for a two-byte
 // UTF-8 one (Latin-1 signs, Greek, Cyrillic), which is just as well a GBK character.
-TEST(IsUtf8File, EveryGbkCharacterAlone) {
+TEST(FileEncodingOf, EveryGbkCharacterAlone) {
   int characters = 0;
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x40; trail <= 0xFE; ++trail) {
@@ -67,8 +131,8 @@ TEST(IsUtf8File, EveryGbkCharacterAlone) {
       std::string utf8;
       if (trail == 0x7F || !ConvertText(gbk, "UTF-8", "GBK", &utf8)) continue;
       ++characters;
-      EXPECT_FALSE(charset::IsUtf8File(gbk)) << lead << " " << trail;
-      EXPECT_EQ(charset::IsUtf8File(utf8), utf8.size() != 2) << utf8;
+      EXPECT_FALSE(TakenForUtf8(gbk)) << lead << " " << trail;
+      EXPECT_EQ(TakenForUtf8(utf8), utf8.size() != 2) << utf8;
     }
   }
   EXPECT_GT(characters, 21000);
@@ -105,8 +169,8 @@ int WordsTaken(const Hanzi& h, int length, int n) {
       gbk += h.gbk[pick];
       utf8 += h.utf8[pick];
     }
-    taken += charset::IsUtf8File(gbk);
-    EXPECT_TRUE(charset::IsUtf8File(utf8)) << utf8;
+    taken += TakenForUtf8(gbk);
+    EXPECT_TRUE(TakenForUtf8(utf8)) << utf8;
   }
   return taken;
 }
@@ -114,7 +178,7 @@ int WordsTaken(const Hanzi& h, int length, int n) {
 // A two-character word is never taken: as UTF-8 it is Latin, Greek or Cyrillic and valid
 // GB18030. Three characters make two CJK ones only when the first lies in rows E2-EF
 // (level 2), about one word in 22,000; with common characters, never.
-TEST(IsUtf8File, GbkWords) {
+TEST(FileEncodingOf, GbkWords) {
   const Hanzi all = GbHanzi(0xF7), level1 = GbHanzi(0xD7);
   ASSERT_EQ(all.gbk.size(), 6763u);
   EXPECT_EQ(WordsTaken(all, 2, 300000), 0);

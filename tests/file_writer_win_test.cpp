@@ -124,7 +124,7 @@ TEST(ImportWin, ChineseNamesAndUtf8Files) {
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name.view(), Gbk("打印机"));
     EXPECT_EQ(list[0].price.view(), "9");
-    EXPECT_EQ(notes.from_utf8, c.from_utf8);
+    EXPECT_EQ(notes.encoding == charset::FileEncoding::kUtf8, c.from_utf8);
   }
   Texts().Reset();
 }

@@ -7,6 +7,7 @@
 #include "console/results.h"
 #include "console/rows.h"
 #include "console/texts_gbk.h"
+#include "store/file_text.h"
 #include "store/import_file.h"
 #include "store/messages.h"
 
@@ -18,11 +19,12 @@ struct ImportReport {
   ImportNotes notes;
 };
 
-// Tells on standard error that the file was converted from UTF-8, that it was read as a
-// record file, and that its words did not make whole records.
+// Tells on standard error that the file was converted from another encoding, that it was
+// read as a record file, and that its words did not make whole records.
 void TellNotes(const ImportReport& report) {
   const std::string name = con::Printable(report.path);
-  if (report.notes.from_utf8) con::Warn(msg::Say("%s: UTF-8 text, converted to GB18030", {name}));
+  const std::string note = DecodedNote(name, report.notes.encoding);
+  if (!note.empty()) con::Warn(note);
   if (report.notes.record_file) {
     con::Warn(msg::Say("%s: read as a record file (a serial and seven fields a line), "
                        "serials dropped; records added: %s",

@@ -86,13 +86,57 @@ bool IsGb18030Text(std::string_view bytes) {
   return true;
 }
 
-bool IsUtf8File(std::string_view bytes) {
-  const Utf8Census census = CountUtf8(bytes);
-  if (!census.valid) return false;
+namespace {
+
+// True when bytes after a byte-order mark are whole UTF-16 (big-endian when big): an even
+// number of bytes, every high surrogate followed by a low one and no low one alone.
+bool IsUtf16Text(std::string_view bytes, bool big) {
+  if (bytes.size() % 2 != 0) return false;
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  bool high = false;  // the unit before was a high surrogate
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const unsigned unit = big ? s[i] << 8 | s[i + 1] : s[i + 1] << 8 | s[i];
+    const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+    if (low != high) return false;
+    high = unit >= 0xD800 && unit <= 0xDBFF;
+  }
+  return !high;
+}
+
+// True when a file that is valid UTF-8 (census) is to be read so.
+bool TakenForUtf8(std::string_view bytes, const Utf8Census& census) {
   if (bytes.starts_with(kBom)) return true;
   if (census.non_ascii == 0) return false;
   if (census.cjk * 2 > census.non_ascii) return true;
   return !IsGb18030Text(bytes);
+}
+
+}  // namespace
+
+const char* EncodingName(FileEncoding encoding) {
+  switch (encoding) {
+    case FileEncoding::kUtf8:
+      return "UTF-8";
+    case FileEncoding::kUtf16Le:
+      return "UTF-16LE";
+    case FileEncoding::kUtf16Be:
+      return "UTF-16BE";
+    case FileEncoding::kGb18030:
+      break;
+  }
+  return "GB18030";
+}
+
+FileEncoding FileEncodingOf(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE") && IsUtf16Text(bytes.substr(2), false)) {
+    return FileEncoding::kUtf16Le;
+  }
+  if (bytes.starts_with("\xFE\xFF") && IsUtf16Text(bytes.substr(2), true)) {
+    return FileEncoding::kUtf16Be;
+  }
+  const Utf8Census census = CountUtf8(bytes);
+  return census.valid && TakenForUtf8(bytes, census) ? FileEncoding::kUtf8
+                                                      : FileEncoding::kGb18030;
 }
 
 }  // namespace charset

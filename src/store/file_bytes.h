@@ -18,8 +18,5 @@ struct FileBytes {
 // REQUIRES: room >= 1.
 bool ReadToEnd(int fd, FileBytes& out, std::size_t room);
 
-// Replaces the UTF-8 text in file by its GB18030 form, a leading byte-order mark dropped,
-// in a new buffer that keeps room bytes free after the content; the UTF-8 buffer is
-// freed. A character that GB18030 has no form for (a few private-use ones) stays as it is.
-// REQUIRES: the bytes are valid UTF-8 (charset::IsUtf8Text).
-void ConvertUtf8ToGb18030(FileBytes& file, std::size_t room);
+// a + b, or std::bad_alloc where the sum does not fit a size: no buffer that large can be.
+std::size_t SizeSum(std::size_t a, std::size_t b);

@@ -7,10 +7,10 @@
 #include <new>
 #include <string_view>
 
-#include "model/file_charset.h"
 #include "store/blank_mask.h"
 #include "store/file_bytes.h"
 #include "store/file_open.h"
+#include "store/file_text.h"
 #include "store/load_records.h"
 
 namespace {
@@ -79,15 +79,14 @@ std::size_t AppendRecords(const char* bytes, std::size_t size, DevList::Records&
 
 namespace {
 
-// Reads the whole file, converts UTF-8 text, and appends its records, those of a record
-// file as its lines hold them and those of any other file by sevens; throws
+// Reads the whole file, converts text in another encoding, and appends its records, those
+// of a record file as its lines hold them and those of any other file by sevens; throws
 // std::bad_alloc when memory runs out, leaving list's records to be trimmed by the caller.
 ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
   if (!ReadToEnd(fd, file, kPadding)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
-  notes.from_utf8 = charset::IsUtf8File({file.data.get(), file.size});
-  if (notes.from_utf8) ConvertUtf8ToGb18030(file, kPadding);
+  notes.encoding = DecodeFileText(file, kPadding);
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
   DevList::Records& records = list.Mutable();

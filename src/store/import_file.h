@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/device.h"
+#include "model/file_charset.h"
 
 // How reading an import file ended.
 enum class ImportResult {
@@ -18,7 +19,8 @@ enum class ImportResult {
 
 // What reading an import file found besides its records, for the console to tell.
 struct ImportNotes {
-  bool from_utf8 = false;    // the file was UTF-8 text and was converted to GB18030
+  // The encoding the file was in; all but GB18030 were converted to it.
+  charset::FileEncoding encoding = charset::FileEncoding::kGb18030;
   bool record_file = false;  // the file was a record file, read line by line
   std::size_t records = 0;   // records appended
   std::size_t words = 0;     // tokens read by sevens; words % 7 of them were dropped at the end
@@ -32,8 +34,7 @@ struct ImportNotes {
 // included).
 // The new records' serials are 0 (by sevens) or their positions (a record file) until
 // the list is saved. On kOpenFailed list is unchanged.
-// A file that charset::IsUtf8File takes for UTF-8 (valid UTF-8 that begins with a
-// byte-order mark, is no GB18030, or is mostly Chinese) is converted to GB18030 first (a
+// A file in UTF-8 or UTF-16 (charset::FileEncodingOf) is converted to GB18030 first (a
 // leading byte-order mark dropped); any other file is taken as it is.
 // When notes is given it receives what was found.
 ImportResult AppendImportFile(const std::string& path, DevList& list, ImportNotes* notes = nullptr);

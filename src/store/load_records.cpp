@@ -7,9 +7,9 @@
 #include <new>
 #include <string_view>
 
-#include "model/file_charset.h"
 #include "store/file_bytes.h"
 #include "store/file_open.h"
+#include "store/file_text.h"
 #include "store/messages.h"
 
 namespace {
@@ -126,12 +126,11 @@ bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& rec
 }
 
 bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
-                    bool* from_utf8) {
+                    charset::FileEncoding* encoding) {
   FileBytes file;
   if (!ReadRegularFile(path, &file, error)) return false;
-  const bool utf8 = charset::IsUtf8File({file.data.get(), file.size});
-  if (utf8) ConvertUtf8ToGb18030(file, 1);
-  if (from_utf8 != nullptr) *from_utf8 = utf8;
+  const charset::FileEncoding found = DecodeFileText(file, 1);
+  if (encoding != nullptr) *encoding = found;
   DevList::Records records;
   if (file.size > 0) {
     const char* bytes = Texts().Adopt(std::move(file.data), file.size);

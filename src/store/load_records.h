@@ -16,6 +16,7 @@
 #include <string>
 
 #include "model/device.h"
+#include "model/file_charset.h"
 
 // Why a record file was refused: the 1-based line (0: the file as a whole) and a reason
 // in English.
@@ -26,11 +27,11 @@ struct LoadError {
 
 // Reads the record file at path into list, numbered 1..n. On failure list is unchanged
 // and error says why: the file cannot be read or is no regular file, or a line is no
-// record. A file that charset::IsUtf8File takes for UTF-8 (a record file saved again by an
-// editor) is converted to GB18030 first, as an import file is; from_utf8, when given, says
-// whether it was.
+// record. A file in UTF-8 or UTF-16 (a record file saved again by an editor,
+// charset::FileEncodingOf) is converted to GB18030 first, as an import file is; encoding,
+// when given, receives the encoding the file was in.
 bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
-                    bool* from_utf8 = nullptr);
+                    charset::FileEncoding* encoding = nullptr);
 
 // Cuts the record file bytes[0, size) into records appended to records, serials by
 // position, in one pass. False when the bytes are no record file: then error, when

@@ -68,13 +68,13 @@ std::string Show(std::string_view a, std::string_view b) {
 
 // The whole-file rule against the plain UTF-8 check; slow is SlowUtf8(text).
 void CheckFileRule(std::string_view text, int slow) {
-  const bool taken = charset::IsUtf8File(text);
+  const bool taken = charset::FileEncodingOf(text) == charset::FileEncoding::kUtf8;
   if (taken && !text.starts_with("\xEF\xBB\xBF") && slow != 1)
     Finding("a file without a byte-order mark was taken but is no UTF-8 text");
   if (slow == 1 && !charset::IsGb18030Text(text) && !taken)
     Finding("UTF-8 text that is no GB18030 was not taken");
   const std::string marked = "\xEF\xBB\xBF" + std::string(text);
-  if (charset::IsUtf8File(marked) != (slow >= 0))
+  if ((charset::FileEncodingOf(marked) == charset::FileEncoding::kUtf8) != (slow >= 0))
     Finding("a byte-order mark did not decide for valid UTF-8");
 }
 
