@@ -1,12 +1,19 @@
-// Saving record lists: the file layout, renumbering, the history of two, and failures.
+// Saving record lists: the file layout, renumbering, the history of two, failures, and
+// the backups the first save of a session keeps.
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
 
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
+#include <vector>
 
 #include "console/globals.h"
 #include "console/io.h"
@@ -182,6 +189,113 @@ TEST_F(SaveDevTest, RowsPrintEveryByteInTheHeaderLayout) {
   EXPECT_EQ(Output(), Gbk("序列号\t 设备编号\t 设备名称\t 领用人  \t 所属部门\t 数量\t 购买时间\t 价格\t\n") +
                           "12\t D001\t printer\t U07\t ops\t 3\t 2042.1.1\t 2500\t\n" +
                           std::string("12\t D001\t a\0b\t U07\t ops\t 3\t 2042.1.1\t 2500\t\n", 44));
+}
+
+// What a backup case finds beside dev.out besides plain files.
+enum class Beside {
+  kFiles,    // only the files named
+  kLink,     // dev.out~ is a hard link to dev.out: a save cut short after its backup
+  kPlanted,  // dev.out~ belongs to another user, in a sticky directory of a third
+  kHeld,     // dev.out~ is held open by another program, without delete sharing
+};
+
+// Creates the files of a state written as Render gives it ("name=bytes", "name/").
+void Plant(const TempDir& dir, std::string_view state) {
+  std::istringstream words{std::string(state)};
+  for (std::string word; words >> word;) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos) {
+      std::filesystem::create_directory(dir.File(word.substr(0, word.size() - 1)));
+    } else {
+      WriteFile(dir.File(word.substr(0, equals)), word.substr(equals + 1));
+    }
+  }
+}
+
+// Every name in dir, sorted, with its bytes ("name=bytes") or as a directory ("name/").
+std::string Render(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  std::string out;
+  for (const std::string& name : names) {
+    out += (out.empty() ? "" : " ") + name;
+    out += std::filesystem::is_directory(dir.File(name)) ? "/" : "=" + ReadFile(dir.File(name));
+  }
+  return out;
+}
+
+// Arranges what beside says; false when this platform or user cannot have it.
+bool Arrange(const TempDir& dir, Beside beside, void** held) {
+  namespace fs = std::filesystem;
+#ifdef _WIN32
+  if (beside == Beside::kHeld) {
+    *held = CreateFileW(fs::path(dir.File("dev.out~")).c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    return *held != INVALID_HANDLE_VALUE;
+  }
+  return beside == Beside::kFiles;
+#else
+  (void)held;
+  if (beside == Beside::kLink) fs::create_hard_link(dir.File("dev.out"), dir.File("dev.out~"));
+  if (beside == Beside::kPlanted) {
+    if (::geteuid() != 0) return false;
+    fs::permissions(dir.path(), fs::perms::all | fs::perms::sticky_bit);
+    if (::chown(dir.path().c_str(), 65534, 65534) != 0) return false;
+    if (::chown(dir.File("dev.out~").c_str(), 1, 1) != 0) return false;
+  }
+  return beside != Beside::kHeld;
+#endif
+}
+
+// The first save of a session keeps the dev.out found as dev.out~, and the dev.out~ it
+// replaces under the next numbered name when that held other bytes; when dev.out~ cannot
+// be replaced, the dev.out found goes to a numbered name, with a note saying so.
+TEST(Backups, NoBackupWithRecordsIsLost) {
+  const struct {
+    const char* what;
+    const char* before;
+    Beside beside;
+    const char* after;
+    const char* note;  // a part of the note, or "" when there is none
+  } kCases[] = {
+      {"differs", "dev.out=found dev.out~=older", Beside::kFiles,
+       "dev.out=new dev.out.~1~=older dev.out~=found", ""},
+      {"identical", "dev.out=found dev.out~=found", Beside::kFiles,
+       "dev.out=new dev.out~=found", ""},
+      {"empty", "dev.out=found dev.out~=", Beside::kFiles, "dev.out=new dev.out~=found", ""},
+      {"after the highest",
+       "dev.out=found dev.out~=older dev.out.~1~=a dev.out.~3~=c dev.out.~x~=x", Beside::kFiles,
+       "dev.out=new dev.out.~1~=a dev.out.~3~=c dev.out.~4~=older dev.out.~x~=x dev.out~=found",
+       ""},
+      {"directory", "dev.out=found dev.out~/", Beside::kFiles,
+       "dev.out=new dev.out.~1~=found dev.out~/", "is kept as "},
+      {"directory, nothing found", "dev.out= dev.out~/", Beside::kFiles, "dev.out=new dev.out~/",
+       ""},
+      {"cut short", "dev.out=found", Beside::kLink, "dev.out=new dev.out~=found", ""},
+      {"planted", "dev.out=found dev.out~=theirs", Beside::kPlanted,
+       "dev.out=new dev.out.~1~=found dev.out~=theirs", "another user's file"},
+      {"held", "dev.out=found dev.out~=older", Beside::kHeld,
+       "dev.out=new dev.out.~1~=older dev.out.~2~=found dev.out~=older", "dev.out.~2~ instead"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    Plant(dir, c.before);
+    void* held = nullptr;
+    if (!Arrange(dir, c.beside, &held)) continue;
+    std::string reason;
+    const WriteOptions options{.keep_backup = true, .reason = &reason};
+    EXPECT_EQ(WriteFileAtomically(dir.File("dev.out"), "new", options), WriteResult::kOk);
+#ifdef _WIN32
+    if (held != nullptr) CloseHandle(held);
+#endif
+    EXPECT_EQ(Render(dir), c.after);
+    EXPECT_EQ(reason.empty(), *c.note == '\0') << reason;
+    EXPECT_NE(reason.find(c.note), std::string::npos) << reason;
+  }
 }
 
 }  // namespace

@@ -1,12 +1,27 @@
-// Keeping the old content of a file that a save replaces, on Windows: a copy, flushed,
-// moved over the older backup.
-#include "store/backup.h"
+// Keeping the old content of a file that a save replaces, on Windows: flushed copies moved
+// into place, hard links for an old backup where the volume has them; the rule is
+// backup.cpp.
+#include <algorithm>
+#include <cstring>
+#include <string_view>
 
+#include "store/backup.h"
 #include "store/file_identity_win.h"
-#include "store/temp_cleanup.h"
 #include "store/messages.h"
+#include "store/temp_cleanup.h"
 
 namespace {
+
+// The temporary name of the attempt-th try at a new backup of the file whose backup is
+// backup: one prefix for every file of a save, with this process's id, so the sweep
+// knows whose it is.
+std::string BackupTemporary(const std::string& backup, int attempt) {
+  return TemporaryPrefix(backup) + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(attempt);
+}
+
+// Whether error says that a name to create exists already.
+bool IsTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
 
 // Makes the copy at temp durable before it is moved into place.
 bool FlushFile(const std::wstring& temp, DWORD* error) {
@@ -19,46 +34,147 @@ bool FlushFile(const std::wstring& temp, DWORD* error) {
   return flushed;
 }
 
-// Copies target to temp, flushes it and moves it over backup. False with a reason;
-// *taken when temp already existed (a file of another run).
-bool MakeBackupAt(const SaveTarget& target, const std::string& temp, const std::string& backup,
-                  bool* taken, std::string* reason) {
+// Copies from to the new file temp and flushes it; the reason calls the backup by the
+// name shown. kTaken when temp exists already (a file of another run).
+Kept CopyFlushed(const std::string& from, const std::string& temp, const std::string& shown,
+                 std::string* reason) {
   const std::wstring wide_temp = WideName(temp);
-  *taken = false;
-  if (!CopyFileW(WideName(target.path).c_str(), wide_temp.c_str(), TRUE)) {
+  if (!CopyFileW(WideName(from).c_str(), wide_temp.c_str(), TRUE)) {
     const DWORD error = GetLastError();
-    *taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    *reason = msg::Say("%s: cannot copy for the backup: %s", {target.path, SystemReason(error)});
-    return false;
+    if (IsTaken(error)) return Kept::kTaken;
+    *reason = msg::Say("%s: cannot copy for the backup: %s", {from, SystemReason(error)});
+    return Kept::kFailed;
   }
   DWORD error = 0;
-  if (!FlushFile(wide_temp, &error)) {
-    *reason = msg::Say("%s: cannot write the backup: %s", {temp, SystemReason(error)});
-  } else if (!MoveReplacing(wide_temp, WideName(backup))) {
-    *reason = msg::Say("%s: cannot replace the old backup: %s", {backup, SystemReason(GetLastError())});
-  } else {
-    return true;
-  }
+  if (FlushFile(wide_temp, &error)) return Kept::kDone;
+  *reason = msg::Say("%s: cannot write the backup: %s", {shown, SystemReason(error)});
   DeleteFileW(wide_temp.c_str());
-  return false;
+  return Kept::kFailed;
+}
+
+// Moves the flushed copy at temp to the new name to, never over a file there.
+Kept MoveToNewName(const std::string& temp, const std::string& to, std::string* reason) {
+  const std::wstring wide_temp = WideName(temp);
+  if (MoveFileExW(wide_temp.c_str(), WideName(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    return Kept::kDone;
+  }
+  const DWORD error = GetLastError();
+  DeleteFileW(wide_temp.c_str());
+  if (IsTaken(error)) return Kept::kTaken;
+  *reason = msg::Say("%s: cannot write the backup: %s", {to, SystemReason(error)});
+  return Kept::kFailed;
+}
+
+// Where the name of the file begins in the wide path: just past its last separator.
+std::size_t NameStart(const std::wstring& wide) {
+  const std::size_t separator = wide.find_last_of(L"\\/:");
+  return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+// Whether the open files a and b hold the same bytes; false when either cannot be read.
+bool SameContent(HANDLE a, HANDLE b) {
+  char block_a[1 << 15];
+  char block_b[1 << 15];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(a, block_a, sizeof block_a, &n, nullptr)) return false;
+    DWORD got = 0;
+    while (got < n) {
+      DWORD m = 0;
+      if (!ReadFile(b, block_b + got, n - got, &m, nullptr) || m == 0) return false;
+      got += m;
+    }
+    if (n == 0) return ReadFile(b, block_b, 1, &got, nullptr) && got == 0;
+    if (std::memcmp(block_a, block_b, n) != 0) return false;
+  }
+}
+
+// Opens the file at path for reading, whatever others hold it for.
+HANDLE OpenToRead(const std::string& path) {
+  return CreateFileW(WideName(path).c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 }  // namespace
 
-std::string BackupPath(const std::string& path) { return path + "~"; }
+FileLook LookAtFile(const std::string& path) {
+  FileLook look;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(WideName(path).c_str(), GetFileExInfoStandard, &data)) return look;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    look.fixed = msg::Say("%s: is a directory", {path});
+    return look;
+  }
+  look.holds_bytes = data.nFileSizeHigh != 0 || data.nFileSizeLow != 0;
+  return look;
+}
 
-bool KeepBackup(const SaveTarget& target, std::string* reason) {
-  const std::string backup = BackupPath(target.path);
-  const std::string prefix =
-      TemporaryPrefix(backup) + std::to_string(GetCurrentProcessId()) + "-";
+bool SameBytes(const std::string& path, const std::string& backup) {
+  const HANDLE a = OpenToRead(path);
+  const HANDLE b = OpenToRead(backup);
+  LARGE_INTEGER size_a;
+  LARGE_INTEGER size_b;
+  const bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE &&
+                    GetFileSizeEx(a, &size_a) && GetFileSizeEx(b, &size_b) &&
+                    size_a.QuadPart == size_b.QuadPart && SameContent(a, b);
+  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
+  if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
+  return same;
+}
+
+Kept KeepUnder(const std::string& from, bool link, const std::string& to, const std::string& backup,
+               std::string* reason) {
+  if (link && CreateHardLinkW(WideName(to).c_str(), WideName(from).c_str(), nullptr)) {
+    return Kept::kDone;
+  }
+  if (link && IsTaken(GetLastError())) return Kept::kTaken;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = prefix + std::to_string(attempt);
+    const std::string temp = BackupTemporary(backup, attempt);
     const int slot = ArmTempCleanup(temp.c_str());
-    bool taken = false;
-    const bool made = MakeBackupAt(target, temp, backup, &taken, reason);
+    Kept kept = CopyFlushed(from, temp, to, reason);
+    const bool temp_taken = kept == Kept::kTaken;
+    if (kept == Kept::kDone) kept = MoveToNewName(temp, to, reason);
     DisarmTempCleanup(slot);
-    if (made || !taken) return made;
+    if (!temp_taken) return kept;
   }
   *reason = msg::Say("%s: no free temporary name for the new backup", {backup});
-  return false;
+  return Kept::kFailed;
+}
+
+Kept ReplaceBackup(const std::string& path, const std::string& backup, std::string* reason) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temp = BackupTemporary(backup, attempt);
+    const int slot = ArmTempCleanup(temp.c_str());
+    Kept kept = CopyFlushed(path, temp, backup, reason);
+    if (kept == Kept::kDone && !MoveReplacing(WideName(temp), WideName(backup))) {
+      *reason = msg::Say("%s: cannot replace the old backup: %s",
+                         {backup, SystemReason(GetLastError())});
+      DeleteFileW(WideName(temp).c_str());
+      kept = Kept::kNotReplaced;
+    }
+    DisarmTempCleanup(slot);
+    if (kept != Kept::kTaken) return kept;
+  }
+  *reason = msg::Say("%s: no free temporary name for the new backup", {backup});
+  return Kept::kFailed;
+}
+
+int HighestBackupNumber(const std::string& path) {
+  const std::wstring wide = WideName(path);
+  const std::size_t start = NameStart(wide);
+  const std::wstring name = wide.substr(start);
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((wide.substr(0, start) + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int highest = 0;
+  do {
+    const std::wstring_view entry = found.cFileName;
+    if (!entry.starts_with(name)) continue;
+    std::string suffix;
+    for (const wchar_t c : entry.substr(name.size())) suffix.push_back(c < 0x80 ? char(c) : '?');
+    highest = std::max(highest, BackupNumber(suffix));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return highest;
 }

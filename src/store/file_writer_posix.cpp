@@ -127,10 +127,9 @@ WriteResult AtomicFileWriter::Commit() {
   if (::close(fd_) != 0) failed_ = true;
   fd_ = -1;
   std::string why;
-  if (!failed_ && options_.keep_backup && target_->exists && target_->regular &&
-      !KeepBackup(*target_, &why)) {
-    Refuse(why);
-    failed_ = true;
+  if (!failed_ && options_.keep_backup && target_->exists && target_->regular) {
+    failed_ = !KeepBackup(target_->path, &why);
+    if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
   }
   if (!failed_ && ::rename(temp_.c_str(), target_->path.c_str()) != 0) {
     failed_ = true;

@@ -130,9 +130,9 @@ WriteResult AtomicFileWriter::Commit() {
   if (_close(fd_) != 0) failed_ = true;
   fd_ = -1;
   std::string why;
-  if (!failed_ && options_.keep_backup && target_->exists && !KeepBackup(*target_, &why)) {
-    Refuse(why);
-    failed_ = true;
+  if (!failed_ && options_.keep_backup && target_->exists) {
+    failed_ = !KeepBackup(target_->path, &why);
+    if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
   }
   if (!failed_ && !MoveReplacing(WideName(temp_), WideName(target_->path))) {
     failed_ = true;

@@ -1,7 +1,8 @@
 // Fuzz target: the record file reader behind --load and the import. Every input either
 // gives one record per line that is not blank, each of seven fields that hold no separator and no line feed, numbered by
 // position, which written back as a record file and read again gives the same fields; or
-// it is refused naming a line of the input and a reason.
+// it is refused naming a line of the input and a reason. The same bytes, read as the end of
+// a file name beside dev.out, give a backup number only when they are that number's name.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "model/device.h"
+#include "store/backup.h"
 #include "store/load_records.h"
 
 namespace {
@@ -92,5 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Check(!error.reason.empty(), "error without a reason");
   }
   Texts().Reset();
+  const int number = BackupNumber(bytes);
+  Check(number >= 0, "negative backup number");
+  Check(number == 0 || NumberedBackupPath("", number) == bytes, "backup number of another name");
   return 0;
 }

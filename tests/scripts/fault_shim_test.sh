@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Failures only a preloaded shim can cause: an fsync of the temporary file that fails, a
-# read(2) of the import file that fails at its first or at its closing read, and a file
-# system without hard links for the backup. Each is
+# read(2) of the import file that fails at its first or at its closing read, a file
+# system without hard links for the backup, and backups that cannot be made at all. Each is
 # reported, dev.out keeps the last good save, no temporary file stays, and the data set in
 # memory is what the dialogue says: with the import's records after the failed save (the
 # change happened, only its file failed), without them after the failed read.
@@ -45,14 +45,28 @@ faulty nolink DEVMGR_FAIL_LINK=1 '1 1 ../small.txt 0'
 expected_record_file small.txt | cmp -s - nolink/dev.out || fail "no links: dev.out is wrong"
 pass "where links are not possible, dev.out~ is a copy with the old mode"
 
-# A copy that fails (its fsync, the second of the save) leaves the earlier backup whole.
+# No backup at all (no links, the copies of dev.out~ and of dev.out fail at their fsync, the
+# save's second and third): the save is refused with the reason and leaves every file as it
+# was. A session that meets the same refusal saves again later: that save keeps both, the
+# older as a copy.
 mkdir badcopy && printf 'old\n' >badcopy/dev.out && printf 'older\n' >badcopy/dev.out~
-(cd badcopy && printf '1 1 ../small.txt 0' | DEVMGR_FAIL_LINK=1 DEVMGR_FAIL_FSYNC=2 \
+chmod 640 badcopy/dev.out~
+(cd badcopy && printf '1 1 ../small.txt 0' | DEVMGR_FAIL_LINK=1 DEVMGR_FAIL_FSYNC=2-3 \
   LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out 2>err)
-holds badcopy/out '写入文件失败！' && grep -q 'dev.out~: cannot write the backup' badcopy/err ||
-  fail "failed backup copy: not reported"
+holds badcopy/out '写入文件失败！' && grep -q 'nor could a numbered backup be made' badcopy/err ||
+  fail "no backup possible: not reported: $(cat badcopy/err)"
 [ "$(cat badcopy/dev.out~)" = older ] && [ "$(cat badcopy/dev.out)" = old ] &&
   [ "$(ls -A badcopy | tr '\n' ' ')" = "dev.out dev.out~ err out " ] ||
-  fail "failed backup copy: $(ls -A badcopy), backup $(cat badcopy/dev.out~)"
-pass "a backup copy that fails leaves the earlier backup and dev.out as they were"
+  fail "no backup possible: $(ls -A badcopy), backup $(cat badcopy/dev.out~)"
+pass "when no backup can be made the save is refused with its reason, every file kept"
+(cd badcopy && printf '1 1 ../small.txt 1 1 ../more.txt 0' | DEVMGR_FAIL_LINK=1 \
+  DEVMGR_FAIL_FSYNC=2-3 LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out 2>err)
+[ "$(grep -c -F -- "$(gbk '写入文件失败！')" badcopy/out)" -eq 1 ] &&
+  [ "$(grep -c -F -- "$(gbk '已保存更改')" badcopy/out)" -eq 1 ] &&
+  [ "$(cat badcopy/dev.out~)" = old ] && [ "$(cat badcopy/dev.out.~1~)" = older ] &&
+  [ "$(stat -c '%a %h' badcopy/dev.out.~1~)" = "640 1" ] ||
+  fail "retry: $(ls -A badcopy), $(cat badcopy/err)"
+{ cat small.txt more.txt; } | expected_record_file /dev/stdin | cmp -s - badcopy/dev.out ||
+  fail "retry: dev.out is not the data set"
+pass "the next save of the session retries: dev.out~ the found file, the older one a copy"
 echo "cases: $CASES"

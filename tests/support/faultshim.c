@@ -1,6 +1,6 @@
-/* Preloaded by fault tests: makes one call fail with EIO, chosen by the environment.
- * DEVMGR_FAIL_FSYNC=N fails the N-th fsync(2) of a regular file, DEVMGR_FAIL_READ=N the
- * N-th read(2) from a regular file (counting from 1). Reads from pipes and terminals,
+/* Preloaded by fault tests: makes calls fail with EIO, chosen by the environment.
+ * DEVMGR_FAIL_FSYNC=N fails the N-th fsync(2) of a regular file (N-M: the N-th to the
+ * M-th), DEVMGR_FAIL_READ=N the N-th read(2) from a regular file (counting from 1). Reads from pipes and terminals,
  * such as the console's, and fsyncs of directories pass and are not counted.
  * DEVMGR_FAIL_LINK=1 fails every link(2) with EPERM, as on a file system without links. */
 #define _GNU_SOURCE
@@ -10,12 +10,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-/* True when this call, on fd, is the one that the variable name says must fail. */
+/* True when this call, on fd, is one that the variable name says must fail. */
 static int ShouldFail(const char *name, int fd, long *count) {
   const char *value = getenv(name);
   struct stat st;
+  char *dash;
   if (value == NULL || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-  return ++*count == atol(value);
+  const long first = strtol(value, &dash, 10);
+  const long last = *dash == '-' ? atol(dash + 1) : first;
+  ++*count;
+  return *count >= first && *count <= last;
 }
 
 int fsync(int fd) {
