@@ -15,8 +15,10 @@
 //   did not exist, and a name taken meanwhile moves on to the next number.
 // - A save is refused for its backup only when no backup at all could be made.
 //
-// The mechanics (links, copies, names in the directory) differ by platform and are
-// declared at the end, implemented in backup_posix.cpp and backup_win.cpp.
+// The mechanics differ by platform and are declared at the end: making backups (links,
+// copies, renames) in backup_posix.cpp and backup_win.cpp, looking at what lies beside the
+// file (its backup, its bytes, the numbers taken) in backup_survey_posix.cpp and
+// backup_survey_win.cpp.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What a save keeps besides the content, met by the real binary: the previous session's
-# dev.out as dev.out~, a session started from a record file (--load), a symbolic link and
+# dev.out as dev.out~ (or as dev.out.~1~ when dev.out~ cannot be replaced), a session started from a record file (--load), a symbolic link and
 # where it points, the mode, other hard links, a file the user may not write, and a second
 # devmgr in the same directory.
 source "$(dirname "$0")/fault_lib.sh"
@@ -27,6 +27,19 @@ cmp -s restart/dev.out~ yesterday.out || fail "restart: dev.out~ is not the earl
 { echo "$typed"; cat more.txt; } | expected_record_file /dev/stdin |
   cmp -s - restart/dev.out || fail "restart: dev.out is not the new data set"
 pass "a restart keeps the earlier dev.out as dev.out~, later saves leave it"
+
+# A dev.out~ that cannot be replaced (a directory): the first save succeeds and keeps the
+# earlier dev.out as dev.out.~1~, saying so once on standard error; later saves add none.
+mkdir blocked && cp yesterday.out blocked/dev.out && mkdir blocked/dev.out~
+(cd blocked && printf '1 2 %s 1 1 ../more.txt 0' "$typed" | env -u LC_ALL -u LC_MESSAGES \
+  -u LANG LD_PRELOAD="$NOPAUSE" "$DEVMGR" >out 2>err)
+cmp -s blocked/dev.out.~1~ yesterday.out && [ -d blocked/dev.out~ ] &&
+  [ "$(names blocked)" = "dev.out dev.out.~1~ dev.out~ err out " ] ||
+  fail "dev.out~ a directory: $(names blocked)"
+[ "$(grep -c -F -- "$(gbk '已保存更改')" blocked/out)" -eq 2 ] &&
+  [ "$(wc -l <blocked/err)" -eq 1 ] && grep -q 'is kept as dev.out.~1~' blocked/err ||
+  fail "dev.out~ a directory: saves $(cat blocked/out | wc -l), note $(cat blocked/err)"
+pass "a dev.out~ that is a directory: saved, the earlier dev.out in dev.out.~1~, one note"
 
 # --load: browse shows the file's records, a deletion saves them renumbered.
 cp restart/dev.out loaded.expected
