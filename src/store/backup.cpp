@@ -63,9 +63,9 @@ bool KeepBackup(const std::string& path, std::string* reason) {
   const std::string backup = BackupPath(path);
   std::string fixed = KeepOldBackup(path, backup);
   if (fixed.empty()) {
-    const Kept kept = ReplaceBackup(path, backup, reason);
-    if (kept != Kept::kNotReplaced) return kept == Kept::kDone;
-    fixed = *reason;
+    const Kept kept = ReplaceBackup(path, backup, &fixed);
+    if (kept == Kept::kDone) return true;
+    if (kept != Kept::kNotReplaced) return *reason = fixed, false;
   }
   if (!LookAtFile(path).holds_bytes) return true;
   std::string kept_as;

@@ -52,9 +52,8 @@ FileLook LookAtFile(const std::string& path) {
   FileLook look;
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return look;
-  if (S_ISDIR(st.st_mode)) {
-    look.fixed = msg::Say("%s: is a directory", {path});
-  } else if (IsPlanted(path, st)) {
+  // A directory is left to the rename, which fails for it (EISDIR) at the cost of a link.
+  if (IsPlanted(path, st)) {
     look.fixed =
         msg::Say("%s: another user's file in a shared sticky directory, not replaced", {path});
   }
