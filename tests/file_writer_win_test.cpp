@@ -1,7 +1,10 @@
 // Saving and importing on Windows: lines end in CRLF on disk, GBK names reach the wide file
-// API, refused targets keep every byte, stale temporaries go, the backup keeps the old
-// content; import files open by GBK names and UTF-8 ones are converted.
+// API, refused targets keep every byte, this machine's stale temporaries go and another's
+// stay, the backup keeps the old content; saves while another program holds the file; the
+// file's descriptor and attributes kept; import files open by GBK names and UTF-8 ones are
+// converted.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,7 @@
 #include <string>
 
 #include "model/text.h"
+#include "store/file_identity_win.h"
 #include "store/file_writer.h"
 #include "store/import_file.h"
 #include "support/session.h"
@@ -52,17 +56,27 @@ void Put(std::string_view name, std::string_view bytes, DWORD attributes = 0) {
   if (attributes != 0) SetFileAttributesW(Name(name).c_str(), attributes);
 }
 
-bool NoTemporaries() {
+// The names of the temporary files in the working directory, each followed by a blank.
+std::string Temporaries() {
+  std::string names;
   for (const auto& entry : fs::directory_iterator(".")) {
-    if (entry.path().filename().string().find(".tmp-") != std::string::npos) return false;
+    const std::string name = entry.path().filename().string();
+    if (name.find(".tmp-") != std::string::npos) names += name + " ";
   }
-  return true;
+  return names;
 }
+
+// A temporary that devmgr on another PC using the same folder may be writing right now.
+constexpr char kOtherPcs[] = ".dev.out.tmp-OTHER-PC-4242-0";
 
 void NoSetup() {}
 void ReadOnlyTarget() { Put("dev.out", "old\r\n", FILE_ATTRIBUTE_READONLY); }
 void DirectoryInTheWay() { fs::create_directory("dev.out"); }
-void StaleTemporaries() { Put(".dev.out.tmp-99999-0", "half"), Put(".dev.out~.tmp-99998-1", "h"); }
+void StaleTemporaries() {
+  Put(TemporaryPrefix("dev.out") + "99999-0", "half");
+  Put(TemporaryPrefix("dev.out~") + "99998-1", "h");
+  Put(kOtherPcs, "live");
+}
 void OldFileAndBackup() { Put("dev.out", "old\r\n"), Put("dev.out~", "older\r\n"); }
 
 TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
@@ -76,6 +90,7 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
     WriteResult result;
     const char* reason;  // a part of the reason, for a refusal
     const char* backup;  // dev.out~ after
+    std::string left = "";  // the temporaries left
   } kCases[] = {
       {"CRLF", NoSetup, "dev.out", "1 D001\n\n2 D002\n", "1 D001\r\n\r\n2 D002\r\n",
        WriteResult::kOk, "", "<missing>"},
@@ -85,7 +100,8 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
        "read-only", "<missing>"},
       {"directory", DirectoryInTheWay, "dev.out", "new\n", "<missing>",
        WriteResult::kOpenFailed, "is a directory", "<missing>"},
-      {"stale", StaleTemporaries, "dev.out", "new\n", "new\r\n", WriteResult::kOk, "", "<missing>"},
+      {"stale", StaleTemporaries, "dev.out", "new\n", "new\r\n", WriteResult::kOk, "", "<missing>",
+       std::string(kOtherPcs) + " "},
       {"backup", OldFileAndBackup, "dev.out", "new\n", "new\r\n", WriteResult::kOk, "",
        "old\r\n"},
   };
@@ -99,8 +115,149 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
     EXPECT_TRUE(Raw(c.name) == c.on_disk);  // no dump of a 2 MB file on failure
     EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     EXPECT_EQ(Raw("dev.out~"), c.backup);
-    EXPECT_TRUE(NoTemporaries());
+    EXPECT_EQ(Temporaries(), c.left);
   }
+}
+
+// A path built for the host as a Windows path: a cross build's Unix paths through Z:.
+std::wstring WindowsPath(const char* path) {
+  std::wstring wide = fs::path(path).wstring();
+  if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+  for (wchar_t& c : wide) c = c == L'/' ? L'\\' : c;
+  return wide;
+}
+
+// Another program that holds dev.out open for reading with a share mode, for a time or until
+// the case ends: hold_file.exe in the working directory.
+class Holder {
+ public:
+  Holder(const wchar_t* share, DWORD ms) {
+    const std::wstring program = WindowsPath(DEVMGR_HOLD_FILE);
+    std::wstring line = L"\"" + program + L"\" dev.out " + share + L" " + std::to_wstring(ms);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    CreatePipe(&read, &write, &inherit, 0);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    PROCESS_INFORMATION started{};
+    CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                   &startup, &started);
+    CloseHandle(write);
+    char said[5] = {};
+    DWORD n = 0;
+    for (DWORD got = 0; got < 4 && ReadFile(read, said + got, 4 - got, &n, nullptr) && n > 0;) got += n;
+    held_ = std::string_view(said) == "held";  // the file is open
+    CloseHandle(read);
+    CloseHandle(started.hThread);
+    process_ = started.hProcess;
+  }
+  ~Holder() {
+    TerminateProcess(process_, 0);
+    WaitForSingleObject(process_, INFINITE);
+    CloseHandle(process_);
+  }
+  bool held() const { return held_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  bool held_ = false;
+};
+
+// Whether this system renames with POSIX semantics (Windows 10 1709 on NTFS; not Wine).
+bool PosixRenames() {
+  Put("probe", "");
+  const HANDLE h = CreateFileW(L"probe", DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::wstring to = fs::absolute("probed").wstring();
+  std::string buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t), '\0');
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  to.copy(info->FileName, to.size());
+  const bool renamed = SetFileInformationByHandle(h, static_cast<FILE_INFO_BY_HANDLE_CLASS>(22),
+                                                  info, static_cast<DWORD>(buffer.size()));
+  CloseHandle(h);
+  fs::remove("probe"), fs::remove("probed");
+  return renamed;
+}
+
+// Share modes as indexers (rwd), editors (rw) and spreadsheets (none) take them. A holder
+// without delete sharing makes the save wait about five seconds before it gives up; one that
+// lets go meanwhile lets it through.
+TEST(FileWriterWin, SavesWhileAnotherProgramHoldsTheFile) {
+  InFreshDir dir;
+  const bool posix = PosixRenames();
+  constexpr char kHeld[] = "dev.out: cannot replace: In use by another program";
+  const struct {
+    const wchar_t* share;
+    DWORD ms;
+    WriteResult result;
+    const char* on_disk;
+    const char* reason;  // empty for a save that got through
+  } kCases[] = {
+      {L"rwd", 60000, posix ? WriteResult::kOk : WriteResult::kWriteFailed,
+       posix ? "new\r\n" : "old\r\n", posix ? "" : kHeld},
+      {L"rw", 60000, WriteResult::kWriteFailed, "old\r\n", kHeld},
+      {L"none", 60000, WriteResult::kOpenFailed, "old\r\n",
+       "dev.out: may not be written: In use by another program"},
+      {L"rw", 1000, WriteResult::kOk, "new\r\n", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(testing::Message() << fs::path(c.share).string() << " " << c.ms);
+    Put("dev.out", "old\r\n");
+    std::string reason;
+    {
+      Holder holder(c.share, c.ms);
+      ASSERT_TRUE(holder.held());
+      EXPECT_EQ(WriteFileAtomically("dev.out", "new\n", {.reason = &reason}), c.result);
+    }
+    EXPECT_EQ(Raw("dev.out"), c.on_disk);
+    EXPECT_EQ(reason, c.reason);
+    EXPECT_EQ(Temporaries(), "");
+  }
+}
+
+// The descriptor in SDDL: owner, group and DACL.
+std::wstring Sddl(const wchar_t* name) {
+  constexpr SECURITY_INFORMATION kWhat =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  unsigned char descriptor[4096];
+  DWORD needed = 0;
+  wchar_t* text = nullptr;
+  if (!GetFileSecurityW(name, kWhat, descriptor, sizeof descriptor, &needed) ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, kWhat,
+                                                            &text, nullptr)) {
+    return L"<unreadable>";
+  }
+  std::wstring sddl = text;
+  LocalFree(text);
+  return sddl;
+}
+
+// Only the owner may read dev.out, which is hidden and kept out of the index: a save keeps all
+// of it, where a new file would get the folder's defaults (Wine keeps the DACL as far as the
+// Unix mode bits can say it).
+TEST(FileWriterWin, KeepsTheFilesDescriptorAndAttributes) {
+  InFreshDir dir;
+  constexpr DWORD kAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  Put("fresh", ""), Put("dev.out", "old\r\n", kAttributes);
+  const std::wstring owner = Sddl(L"dev.out").substr(0, Sddl(L"dev.out").find(L"G:"));
+  const std::wstring owner_only = L"D:P(A;;FA;;;" + owner.substr(2) + L")";
+  PSECURITY_DESCRIPTOR planted = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      owner_only.c_str(), SDDL_REVISION_1, &planted, nullptr));
+  ASSERT_TRUE(SetFileSecurityW(L"dev.out", DACL_SECURITY_INFORMATION, planted));
+  LocalFree(planted);
+  const std::wstring before = Sddl(L"dev.out");
+  const DWORD attributes = GetFileAttributesW(L"dev.out") & kAttributes;  // as far as kept here
+  ASSERT_NE(before, Sddl(L"fresh"));  // what the save would give without keeping it
+  ASSERT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+  ASSERT_EQ(WriteFileAtomically("dev.out", "new\n"), WriteResult::kOk);
+  EXPECT_EQ(Raw("dev.out"), "new\r\n");
+  EXPECT_EQ(Sddl(L"dev.out"), before);
+  EXPECT_EQ(GetFileAttributesW(L"dev.out") & kAttributes, attributes);
 }
 
 // Notepad's UTF-8, with or without its byte-order mark, is converted; GBK is taken as it is.

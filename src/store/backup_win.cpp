@@ -13,8 +13,7 @@ namespace {
 // backup: one prefix for every file of a save, with this process's id, so the sweep
 // knows whose it is.
 std::string BackupTemporary(const std::string& backup, int attempt) {
-  return TemporaryPrefix(backup) + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(attempt);
+  return TemporaryName(backup, attempt);
 }
 
 // Whether error says that a name to create exists already.

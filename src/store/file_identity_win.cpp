@@ -4,29 +4,10 @@
 
 #include "model/code_page_win.h"
 #include "store/backup.h"
-#include "store/temp_cleanup.h"
 #include "store/messages.h"
+#include "store/temp_cleanup.h"
 
 namespace {
-
-// Whether c separates the parts of a file name: a slash, a backslash, or a drive's colon.
-bool IsSeparator(unsigned char c) { return c == '/' || c == '\\' || c == ':'; }
-
-// The index just past the last separator in path, or 0. A GB18030 character's second byte
-// may be a backslash (0x5C), so the bytes are walked character by character: a byte from
-// 0x81 on starts a pair (a four-byte character is two such pairs).
-std::size_t NameStart(std::string_view path) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    if (c >= 0x81 && c <= 0xFE) {
-      ++i;
-    } else if (IsSeparator(c)) {
-      start = i + 1;
-    }
-  }
-  return start;
-}
 
 // The final name of the open file h, without the "\\?\" the system puts in front.
 bool FinalName(HANDLE h, std::wstring* name) {
@@ -144,51 +125,6 @@ void SweepTemporariesOf(const std::string& path) {
 
 }  // namespace
 
-bool ToWide(std::string_view bytes, std::wstring* wide) {
-  wide->clear();
-  if (bytes.empty()) return true;
-  const int size = static_cast<int>(bytes.size());
-  const UINT cp = charset::ProgramCodePage();
-  const int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-  if (n <= 0) return false;
-  wide->resize(static_cast<std::size_t>(n));
-  return MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, wide->data(), n) == n;
-}
-
-bool FromWide(std::wstring_view wide, std::string* bytes) {
-  bytes->clear();
-  if (wide.empty()) return true;
-  const int size = static_cast<int>(wide.size());
-  const UINT cp = charset::ProgramCodePage();
-  // GB18030 holds every character, so only a lone surrogate fails there; GBK falls back to
-  // '?' for what it lacks, which is reported.
-  BOOL lossy = FALSE;
-  const DWORD flags = cp == 54936 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL* used_default = cp == 54936 ? nullptr : &lossy;
-  int n = WideCharToMultiByte(cp, flags, wide.data(), size, nullptr, 0, nullptr, used_default);
-  if (n <= 0) return false;
-  bytes->resize(static_cast<std::size_t>(n));
-  n = WideCharToMultiByte(cp, flags, wide.data(), size, bytes->data(), n, nullptr, used_default);
-  return n > 0 && !lossy;
-}
-
-std::wstring WideName(std::string_view bytes) {
-  std::wstring wide;
-  if (!ToWide(bytes, &wide)) wide.clear();
-  return wide;
-}
-
-bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
-  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  for (DWORD wait = 20;; wait *= 2) {
-    if (MoveFileExW(from.c_str(), to.c_str(), kFlags)) return true;
-    const DWORD error = GetLastError();
-    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
-    if (!held || wait > 320) return false;
-    Sleep(wait);
-  }
-}
-
 std::string SystemReason(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -228,7 +164,7 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
                        {path, std::to_string(charset::ProgramCodePage())});
     return false;
   }
-  if (!FollowLink(path, wide, &target->path, reason)) return false;
+  if (!FollowLink(path, ApiName(wide), &target->path, reason)) return false;
   target->exists = ReadStatus(WideName(target->path), target);
   return true;
 }
@@ -253,13 +189,6 @@ std::string RefusalReason(const SaveTarget& target) {
   }
   CloseHandle(h);
   return "";
-}
-
-
-
-std::string TemporaryPrefix(const std::string& path) {
-  const std::size_t start = NameStart(path);
-  return path.substr(0, start) + "." + path.substr(start) + ".tmp-";
 }
 
 void SweepStaleTemporaries(const std::string& path) {

@@ -7,14 +7,10 @@
 
 #include "store/backup.h"
 #include "store/file_identity_win.h"
-#include "store/temp_cleanup.h"
 #include "store/messages.h"
+#include "store/temp_cleanup.h"
 
 namespace {
-
-// Attributes the new file takes over from the old one; read-only files are refused.
-constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // Bytes of text-mode output written at a time.
 constexpr std::size_t kStage = 1 << 16;
@@ -40,16 +36,20 @@ std::size_t TranslateLineEnds(std::string_view* text, char* out, std::size_t roo
   return made;
 }
 
-// Writes all of bytes to the CRT descriptor fd; false when a write fails or stalls.
-bool WriteAll(int fd, const char* bytes, std::size_t size) {
+// Writes all of bytes to h; false with GetLastError() telling why when a write fails or stalls.
+bool WriteAll(HANDLE h, const char* bytes, std::size_t size) {
   while (size > 0) {
-    const int n = _write(fd, bytes, static_cast<unsigned>(size));
-    if (n <= 0) return false;
+    DWORD n = 0;
+    if (!WriteFile(h, bytes, static_cast<DWORD>(size), &n, nullptr)) return false;
+    if (n == 0) return SetLastError(ERROR_HANDLE_DISK_FULL), false;
     bytes += n;
-    size -= static_cast<std::size_t>(n);
+    size -= n;
   }
   return true;
 }
+
+// The Win32 handle under the C runtime's descriptor fd.
+HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
 }  // namespace
 
@@ -79,31 +79,29 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
   return WriteResult::kOk;
 }
 
-// Creates the temporary exclusively, with the old file's attributes, shared for deletion
+// Creates the temporary exclusively, with the old file's protection, shared for deletion
 // only: the console control handler may delete it while it is open.
 bool AtomicFileWriter::CreateTemporary() {
-  const std::string prefix = TemporaryPrefix(target_->path);
-  const DWORD attributes =
-      target_->exists ? (target_->attributes & kKeptAttributes) | FILE_ATTRIBUTE_NORMAL
-                      : FILE_ATTRIBUTE_NORMAL;
+  const Protection protection = ReadProtection(*target_);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_ = prefix + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+    temp_ = TemporaryName(target_->path, attempt);
+    const std::wstring wide = WideName(temp_);
     slot_ = ArmTempCleanup(temp_.c_str());
-    const HANDLE h = CreateFileW(WideName(temp_).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
-                                 nullptr, CREATE_NEW, attributes, nullptr);
+    const HANDLE h = CreateProtected(wide, protection);
     if (h != INVALID_HANDLE_VALUE) {
+      CopyCompressionAndStreams(h, wide, protection);
       fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
       if (fd_ >= 0) return true;
+      DeleteByHandle(h);
       CloseHandle(h);
-      DeleteFileW(WideName(temp_).c_str());
-      Refuse(temp_ + ": cannot create the temporary file: too many open files");
+      Refuse(msg::Say("%s: cannot create the temporary file: too many open files", {temp_}));
       Disarm();
       break;
     }
     const DWORD error = GetLastError();
     Disarm();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      Refuse(temp_ + ": cannot create the temporary file: " + SystemReason(error));
+      Refuse(msg::Say("%s: cannot create the temporary file: %s", {temp_, SystemReason(error)}));
       break;
     }
   }
@@ -117,50 +115,62 @@ void AtomicFileWriter::FlushBuffer() {
   char staged[kStage];
   while (!text.empty() && !failed_) {
     const std::size_t n = TranslateLineEnds(&text, staged, sizeof staged);
-    if (!WriteAll(fd_, staged, n)) failed_ = true;
+    if (!WriteAll(HandleOf(fd_), staged, n)) {
+      failed_ = true;
+      Refuse(msg::Say("%s: cannot write: %s", {temp_, SystemReason(GetLastError())}));
+    }
     written_ += n;
   }
   used_ = 0;
 }
 
+// Flushes the content to the disk, keeps the backup if asked, and renames the temporary over
+// the target by its handle; the handle is closed last, so that no other program can take the
+// temporary's name in between.
 WriteResult AtomicFileWriter::Commit() {
   if (fd_ < 0) return WriteResult::kOpenFailed;
   FlushBuffer();
-  if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)))) failed_ = true;
-  if (_close(fd_) != 0) failed_ = true;
-  fd_ = -1;
+  const HANDLE h = HandleOf(fd_);
+  if (!failed_ && !FlushFileBuffers(h)) {
+    failed_ = true;
+    Refuse(msg::Say("%s: cannot write: %s", {temp_, SystemReason(GetLastError())}));
+  }
   std::string why;
   if (!failed_ && options_.keep_backup && target_->exists) {
     failed_ = !KeepBackup(target_->path, &why);
     if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
   }
-  if (!failed_ && !MoveReplacing(WideName(temp_), WideName(target_->path))) {
-    failed_ = true;
-    const std::string reason =
-        msg::Say("%s: cannot replace: %s", {target_->path, SystemReason(GetLastError())});
+  if (!failed_ && !ReplaceByHandle(h, WideName(target_->path))) {
+    const DWORD error = GetLastError();
+    Refuse(msg::Say("%s: cannot replace: %s", {target_->path, SystemReason(error)}));
     const DWORD now = GetFileAttributesW(WideName(target_->path).c_str());
-    if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      Refuse(reason);
-      Discard();
-      return WriteResult::kOpenFailed;  // a directory took the file's place meanwhile
-    }
+    Discard();
+    // A directory that took the file's place meanwhile is refused as at the open.
+    const bool directory = now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return directory ? WriteResult::kOpenFailed : WriteResult::kWriteFailed;
   }
   if (failed_) {
     Discard();
     return WriteResult::kWriteFailed;
   }
+  _close(fd_);
+  fd_ = -1;
   temp_.clear();
   Disarm();
   return WriteResult::kOk;
 }
 
+// Deletes the temporary through its own handle where it can (its descriptor, the old file's,
+// may not grant this user the deletion by name), else by name.
 void AtomicFileWriter::Discard() {
+  bool deleted = false;
   if (fd_ >= 0) {
+    deleted = DeleteByHandle(HandleOf(fd_));
     _close(fd_);
     fd_ = -1;
   }
   if (!temp_.empty()) {
-    DeleteFileW(WideName(temp_).c_str());
+    if (!deleted) DeleteFileW(WideName(temp_).c_str());
     temp_.clear();
     Disarm();
   }
