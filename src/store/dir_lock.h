@@ -1,6 +1,7 @@
-// Noticing a second devmgr in the same working directory. Both would save dev.out and the
-// last save would win, so the second to start is told. The lock is advisory: it warns,
-// it does not stop anyone.
+// Noticing a second devmgr in the same working directory, where the platform can tell also
+// one of another user, another session or another computer on a shared folder. Both would
+// save dev.out and the last save would win, so the second to start is told. The lock is
+// advisory: it warns, it does not stop anyone.
 #pragma once
 
 // How taking the lock went.
@@ -10,6 +11,7 @@ enum class DirLock {
   kUnavailable,    // the directory cannot be opened or locked here; nothing is known
 };
 
-// Takes an exclusive advisory lock (flock) on the working directory without waiting.
-// The descriptor stays open for the rest of the process, which keeps the lock.
+// Takes an exclusive lock on the working directory without waiting, held for the rest of the
+// process and let go by its end however it ends: flock on the directory on POSIX systems, a
+// lock file held open on Windows (dir_lock_win.cpp).
 DirLock LockWorkingDirectory();

@@ -1,66 +1,44 @@
+// Noticing a second devmgr in the working directory on Windows, also one in another Windows
+// session or on another PC that uses the same network folder: the lock is a hidden file
+// ".devmgr.lock" in the directory, held open without sharing, which the system (over a network
+// folder, the server) refuses to every other opener, and deletes when the process ends, also
+// when it is killed. A byte-range lock on its first byte reaches where share modes do not:
+// programs under Wine with prefixes of their own, and file servers that lock for Unix programs.
 #include "store/dir_lock.h"
 
 #include <windows.h>
 
-#include <cstdint>
-#include <string>
-
 namespace {
 
-// The full name of the working directory, links and short names resolved where the
-// system can; empty when it is not known.
-std::wstring WorkingDirectory() {
-  std::wstring name(MAX_PATH, L'\0');
-  const HANDLE dir = CreateFileW(L".", FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  DWORD n = 0;
-  for (int tries = 0; tries < 2; ++tries) {
-    n = dir != INVALID_HANDLE_VALUE
-            ? GetFinalPathNameByHandleW(dir, name.data(), static_cast<DWORD>(name.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
-            : GetCurrentDirectoryW(static_cast<DWORD>(name.size()), name.data());
-    if (n < name.size()) break;
-    name.resize(n);
-  }
-  if (dir != INVALID_HANDLE_VALUE) CloseHandle(dir);
-  name.resize(n < name.size() ? n : 0);
-  return name;
-}
+// The lock file's name, in the working directory.
+constexpr wchar_t kLockName[] = L".devmgr.lock";
 
-// name in upper case, as the file system compares names, so that "C:\Data" and "c:\data"
-// give the same lock.
-std::wstring CaseFolded(const std::wstring& name) {
-  std::wstring folded(name);
-  const int size = static_cast<int>(name.size());
-  LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.c_str(), size, folded.data(), size,
-                nullptr, nullptr, 0);
-  return folded;
-}
+// FileDispositionInfoEx, which MinGW's headers declare only for later targets.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 
-// The 64-bit FNV-1a hash of the UTF-16 units of text, in hexadecimal.
-std::wstring Hash(const std::wstring& text) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const wchar_t unit : text) {
-    hash = (hash ^ static_cast<std::uint16_t>(unit)) * 0x100000001b3u;
-  }
-  wchar_t digits[17];
-  for (int i = 15; i >= 0; --i, hash >>= 4) digits[i] = L"0123456789abcdef"[hash & 0xF];
-  digits[16] = L'\0';
-  return digits;
+// Lets go of h, a lock file that another devmgr holds, without deleting it: Windows 10 1709
+// and later can take back the deletion on close; elsewhere h stays open until the process
+// ends, which deletes the name only then.
+void LetGo(HANDLE h) {
+  FILE_DISPOSITION_INFO_EX keep{FILE_DISPOSITION_FLAG_DO_NOT_DELETE | FILE_DISPOSITION_FLAG_ON_CLOSE};
+  if (SetFileInformationByHandle(h, kFileDispositionInfoEx, &keep, sizeof keep)) CloseHandle(h);
 }
 
 }  // namespace
 
-// The lock is a named mutex of the session, named after the directory: no file is left
-// behind, and the system drops it when the process ends, also by a crash.
 DirLock LockWorkingDirectory() {
-  const std::wstring dir = WorkingDirectory();
-  if (dir.empty()) return DirLock::kUnavailable;
-  const std::wstring name = L"Local\\devmgr-" + Hash(CaseFolded(dir));
-  const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
-  if (mutex == nullptr) return DirLock::kUnavailable;
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return DirLock::kTaken;  // the handle stays open
-  CloseHandle(mutex);
+  const HANDLE h = CreateFileW(kLockName, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? DirLock::kHeldElsewhere
+                                                     : DirLock::kUnavailable;
+  }
+  OVERLAPPED first_byte{};
+  if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first_byte) ||
+      GetLastError() != ERROR_LOCK_VIOLATION) {
+    return DirLock::kTaken;  // h stays open; a file system without byte locks has the share mode
+  }
+  LetGo(h);
   return DirLock::kHeldElsewhere;
 }
