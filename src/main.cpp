@@ -124,11 +124,11 @@ int main(int argc, char* argv[]) {
     case Action::kRun:
       break;
   }
+  PrepareProcess();  // before any file is touched: no system dialog for a missing disk
   if (options.load) LoadDataSet(*options.load);
   if (LockWorkingDirectory() == DirLock::kHeldElsewhere) {
     con::Warn(msg::Tr("another devmgr works in this directory; the last save wins"));
   }
-  PrepareProcess();
   if (!options.load) con::TellStartNote();
   RunMenuLoop();
 }
