@@ -77,6 +77,11 @@ void StaleTemporaries() {
   Put(TemporaryPrefix("dev.out~") + "99998-1", "h");
   Put(kOtherPcs, "live");
 }
+// Three directories of 100 characters: dev.out in the last one is past MAX_PATH.
+const std::string kLongDir = std::string(100, 'a') + "/" + std::string(100, 'b') + "/" +
+                             std::string(100, 'c');
+const std::string kLongName = kLongDir + "/dev.out";
+void LongDirectories() { fs::create_directories(kLongDir); }
 void OldFileAndBackup() { Put("dev.out", "old\r\n"), Put("dev.out~", "older\r\n"); }
 
 TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
@@ -96,6 +101,8 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
        WriteResult::kOk, "", "<missing>"},
       {"past the buffer", NoSetup, "dev.out", many, many_crlf, WriteResult::kOk, "", "<missing>"},
       {"GBK name", NoSetup, "设备清单.out", "x\n", "x\r\n", WriteResult::kOk, "", "<missing>"},
+      {"past MAX_PATH", LongDirectories, kLongName.c_str(), "x\n", "x\r\n", WriteResult::kOk, "",
+       "<missing>"},
       {"read-only", ReadOnlyTarget, "dev.out", "new\n", "old\r\n", WriteResult::kOpenFailed,
        "read-only", "<missing>"},
       {"directory", DirectoryInTheWay, "dev.out", "new\n", "<missing>",

@@ -1,9 +1,10 @@
 // Noticing a second devmgr in the working directory on Windows, also one in another Windows
 // session or on another PC that uses the same network folder: the lock is a hidden file
-// ".devmgr.lock" in the directory, held open without sharing, which the system (over a network
-// folder, the server) refuses to every other opener, and deletes when the process ends, also
-// when it is killed. A byte-range lock on its first byte reaches where share modes do not:
-// programs under Wine with prefixes of their own, and file servers that lock for Unix programs.
+// ".devmgr.lock" in the directory, held open for reading and writing shared for deletion only,
+// which the system (over a network folder, the server) refuses to every other devmgr, and a
+// second handle deletes when the process ends, also when it is killed. A byte-range lock on
+// its first byte reaches where share modes do not: programs under Wine with prefixes of their
+// own, and file servers that lock for Unix programs.
 #include "store/dir_lock.h"
 
 #include <windows.h>
@@ -13,32 +14,27 @@ namespace {
 // The lock file's name, in the working directory.
 constexpr wchar_t kLockName[] = L".devmgr.lock";
 
-// FileDispositionInfoEx, which MinGW's headers declare only for later targets.
-constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
-
-// Lets go of h, a lock file that another devmgr holds, without deleting it: Windows 10 1709
-// and later can take back the deletion on close; elsewhere h stays open until the process
-// ends, which deletes the name only then.
-void LetGo(HANDLE h) {
-  FILE_DISPOSITION_INFO_EX keep{FILE_DISPOSITION_FLAG_DO_NOT_DELETE | FILE_DISPOSITION_FLAG_ON_CLOSE};
-  if (SetFileInformationByHandle(h, kFileDispositionInfoEx, &keep, sizeof keep)) CloseHandle(h);
-}
-
 }  // namespace
 
+// A devmgr that finds the lock held opens no handle that deletes the file: only the holder
+// does, once it has the lock. A lock file that a crash of the whole system left is taken over.
 DirLock LockWorkingDirectory() {
-  const HANDLE h = CreateFileW(kLockName, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                               nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  const HANDLE lock = CreateFileW(kLockName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+  if (lock == INVALID_HANDLE_VALUE) {
     return GetLastError() == ERROR_SHARING_VIOLATION ? DirLock::kHeldElsewhere
                                                      : DirLock::kUnavailable;
   }
   OVERLAPPED first_byte{};
-  if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first_byte) ||
-      GetLastError() != ERROR_LOCK_VIOLATION) {
-    return DirLock::kTaken;  // h stays open; a file system without byte locks has the share mode
+  if (!LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                  &first_byte) &&
+      GetLastError() == ERROR_LOCK_VIOLATION) {
+    CloseHandle(lock);
+    return DirLock::kHeldElsewhere;
   }
-  LetGo(h);
-  return DirLock::kHeldElsewhere;
+  // Both handles stay open for the rest of the process (a file system without byte-range
+  // locks has the share mode alone).
+  CreateFileW(kLockName, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+              OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  return DirLock::kTaken;
 }

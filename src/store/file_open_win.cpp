@@ -35,7 +35,7 @@ int OpenInputFile(const std::string& path, InputKind kind, std::string* reason) 
     *reason = msg::Say("cannot open: %s", {SystemReason(ERROR_INVALID_NAME)});
     return -1;
   }
-  const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ,
+  const HANDLE h = CreateFileW(ApiName(wide).c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) {

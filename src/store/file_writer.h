@@ -4,11 +4,18 @@
 //
 // The file keeps its identity: a symbolic link is followed and stays a link (the file it
 // points to is replaced; a link another user planted in a shared sticky directory is not
-// followed), the permission bits and, where permitted, the owner carry over to the new
-// file, and a file with other hard links or one the user may not write is not replaced at
-// all. A FIFO or a character device is written in place, as to any program's output. Temporary files of killed runs beside the target are swept away, and
-// SIGINT, SIGTERM or SIGHUP during a save remove its temporary file before they end the
-// process.
+// followed), the old file's protection carries over to the temporary before a byte is
+// written (on POSIX systems the permission bits and, where permitted, the owner; on Windows
+// the DACL, the owner where permitted, the attributes, encryption, compression and named
+// streams), and a file with other hard links or one the user may not write is not replaced at
+// all. A FIFO or a character device is written in place, as to any program's output.
+// Another program reading the file does not stop a save where the system can replace a file
+// that is open; where it cannot (Windows without POSIX-semantics renames, or a program that
+// holds the file without delete sharing) the save waits about five seconds for it to let go.
+// Every refusal and every failure gives its reason. Temporary files of this machine's killed
+// runs beside the target are swept away (another PC's on a shared folder are left alone), and
+// SIGINT, SIGTERM or SIGHUP (on Windows, Ctrl+C and the closing of the console) during a save
+// remove its temporary file before they end the process.
 #pragma once
 
 #include <cstddef>
@@ -29,7 +36,7 @@ enum class WriteResult {
 };
 
 // How to write: whether to keep the old content as a backup, and where to put the reason
-// for a refusal or a failed backup (one line in English), if anywhere.
+// for a refusal or a failure (one line, from the message catalogue), if anywhere.
 struct WriteOptions {
   bool keep_backup = false;  // keep an existing target as "<target>~" before replacing it
   std::string* reason = nullptr;
