@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iostream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,14 @@ TEST(FileEncodingOf, ChosenFiles) {
       {"GBK that is valid UTF-8", "1 A1 " + Gbk("目录 卢平") + " IT 3 2020.1.1 100\n", kGb18030},
       {"GBK that is not UTF-8", Gbk("笔记本电脑 王芳"), kGb18030},
       {"UTF-8 Chinese", "1 A1 目录 卢平 IT 3 2020.1.1 100\n", kUtf8},
+      {"UTF-8 Korean, valid GB18030 too", "1 A1 전화 이준 총무 3 2020.1.1 100\n", kUtf8},
+      {"UTF-8 kana and kanji", "1 A1 プリンタ 山田さん 3 2020.1.1 100\n", kUtf8},
+      {"UTF-8 Hangul jamo", "ㄱㄴ", kUtf8},
+      {"GBK of a rare hanzi, two CJK in UTF-8", "1 A1 " + Gbk("濮存保") + " IT\n", kGb18030},
+      {"GBK 旮洪弧, UTF-8 Hangul beside a rare hanzi", Gbk("旮洪弧"), kGb18030},
+      {"GBK 瓯颁涪, UTF-8 Hangul beside a common hanzi", Gbk("瓯颁涪"), kGb18030},
+      {"GBK 寤卞慨, UTF-8 a rare and a GB2312 hanzi", Gbk("寤卞慨"), kGb18030},
+      {"GBK 氚戈讣 is the bytes of the Hangul 밸긼", Gbk("氚戈讣"), kUtf8},
       {"UTF-8 Chinese and Latin accents", "设备 café", kUtf8},
       {"fullwidth forms", "１２ＡＢ", kUtf8},
       {"no GB18030: a lone lead at the end", "café naïve 设", kUtf8},
@@ -157,9 +167,35 @@ Hanzi GbHanzi(int last_row) {
   return h;
 }
 
-// How many of n words of the given length drawn from h are taken for UTF-8; every
-// word's UTF-8 twin must be.
+// The bytes of a one-record file that holds word as its name.
+std::string OneRecordFile(const std::string& word) {
+  return "1 D1 " + word + " IT 3 2020.1.1 100\n";
+}
+
+// The UTF-8 form of a code point of the BMP.
+std::string Utf8Of(char32_t c) {
+  if (c < 0x800) return {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+  return {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+          static_cast<char>(0x80 | (c & 0x3F))};
+}
+
+// True when bytes, read as UTF-8, are two or more characters of one script that must be
+// taken for UTF-8 wherever they stand: GB2312 hanzi alone, or Hangul syllables alone.
+bool IsUtf8WordOfOneScript(const std::string& bytes, const std::set<std::string>& hanzi) {
+  std::size_t hangul = 0, han = 0, n = 0;
+  for (std::size_t i = 0; i + 3 <= bytes.size(); i += 3, ++n) {
+    const std::string c = bytes.substr(i, 3);  // UTF-8 keeps the order of code points
+    han += hanzi.count(c);
+    hangul += c >= Utf8Of(0xAC00) && c <= Utf8Of(0xD7A3);
+  }
+  return n >= 2 && n * 3 == bytes.size() && (han == n || hangul == n);
+}
+
+// How many of n words of the given length drawn from h (seeded), each alone in a
+// one-record file, are taken for UTF-8; every word's UTF-8 twin must be, and a GBK word
+// taken must be a UTF-8 word of one script too, byte for byte (then no rule can tell it).
 int WordsTaken(const Hanzi& h, int length, int n) {
+  const std::set<std::string> hanzi(h.utf8.begin(), h.utf8.end());
   std::mt19937 random(20240520);
   int taken = 0;
   for (int i = 0; i < n; ++i) {
@@ -169,21 +205,56 @@ int WordsTaken(const Hanzi& h, int length, int n) {
       gbk += h.gbk[pick];
       utf8 += h.utf8[pick];
     }
-    taken += TakenForUtf8(gbk);
-    EXPECT_TRUE(TakenForUtf8(utf8)) << utf8;
+    if (TakenForUtf8(OneRecordFile(gbk))) {
+      ++taken;
+      EXPECT_TRUE(IsUtf8WordOfOneScript(gbk, hanzi)) << Utf8(gbk) << " taken for " << gbk;
+      std::cout << "taken for UTF-8: " << Utf8(gbk) << " (" << gbk << ")\n";
+    }
+    EXPECT_TRUE(TakenForUtf8(OneRecordFile(utf8))) << utf8;
   }
+  std::cout << length << " characters: " << taken << " of " << n << " taken for UTF-8\n";
   return taken;
 }
 
 // A two-character word is never taken: as UTF-8 it is Latin, Greek or Cyrillic and valid
 // GB18030. Three characters make two CJK ones only when the first lies in rows E2-EF
-// (level 2), about one word in 22,000; with common characters, never.
+// (level 2); those that make two GB2312 hanzi or two Hangul syllables are the very bytes
+// of a UTF-8 word that must be taken, about one word in 120,000. Four characters (eight
+// bytes) never make UTF-8 of three-byte characters alone. With common characters, never.
 TEST(FileEncodingOf, GbkWords) {
   const Hanzi all = GbHanzi(0xF7), level1 = GbHanzi(0xD7);
   ASSERT_EQ(all.gbk.size(), 6763u);
   EXPECT_EQ(WordsTaken(all, 2, 300000), 0);
   EXPECT_EQ(WordsTaken(level1, 3, 300000), 0);
-  EXPECT_LT(WordsTaken(all, 3, 300000), 30);  // a rate below 1 in 10,000
+  EXPECT_LE(WordsTaken(all, 3, 300000), 3);  // at most 1 in 100,000
+  EXPECT_EQ(WordsTaken(all, 4, 100000), 0);
+}
+
+// Every Hangul and kana word of one to four syllables in UTF-8 is taken: words of one
+// syllable all of them, longer ones a seeded sample (all two-kana words).
+TEST(FileEncodingOf, HangulAndKanaWords) {
+  std::vector<std::string> hangul, kana;
+  for (char32_t c = 0xAC00; c <= 0xD7A3; ++c) hangul.push_back(Utf8Of(c));
+  for (char32_t c = 0x3041; c <= 0x30FF; ++c) {
+    if (c != 0x3097 && c != 0x3098 && c != 0x30A0) kana.push_back(Utf8Of(c));
+  }
+  for (const auto* script : {&hangul, &kana}) {
+    const std::vector<std::string>& letters = *script;
+    for (const std::string& a : letters) {
+      EXPECT_TRUE(TakenForUtf8(OneRecordFile(a))) << a;
+      if (script == &kana) {
+        for (const std::string& b : letters) EXPECT_TRUE(TakenForUtf8(OneRecordFile(a + b)));
+      }
+    }
+    std::mt19937 random(20240521);
+    for (int length = 2; length <= 4; ++length) {
+      for (int i = 0; i < 200000; ++i) {
+        std::string word;
+        for (int k = 0; k < length; ++k) word += letters[random() % letters.size()];
+        EXPECT_TRUE(TakenForUtf8(OneRecordFile(word))) << word;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "model/charset.h"
+#include "model/reading_weight.h"
 
 namespace charset {
 namespace {
@@ -36,23 +37,13 @@ std::size_t GbLength(const unsigned char* s, std::size_t n) {
   return 0;
 }
 
-// True for a code point of the CJK blocks: radicals, punctuation, kana, ideographs and
-// their compatibility forms, and the half- and fullwidth forms.
-bool IsCjk(char32_t c) {
-  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF);
-}
-
-// What reading bytes as UTF-8 found: whether they are valid, and how many of their
-// characters are not ASCII and how many of those are CJK (counted up to the first fault).
+// Whether bytes are valid UTF-8, and whether they hold a character that is not ASCII.
 struct Utf8Census {
   bool valid = true;
-  std::size_t non_ascii = 0;
-  std::size_t cjk = 0;
+  bool non_ascii = false;
 };
 
-// Reads bytes once as UTF-8, stopping at the first invalid sequence. Every CJK code point
-// takes three bytes, so only those are decoded.
+// Reads bytes once as UTF-8, stopping at the first invalid sequence.
 Utf8Census CountUtf8(std::string_view bytes) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
@@ -63,11 +54,7 @@ Utf8Census CountUtf8(std::string_view bytes) {
       census.valid = false;
       break;
     }
-    ++census.non_ascii;
-    if (length == 3) {
-      const char32_t c = (s[i] & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 | (s[i + 2] & 0x3Fu);
-      census.cjk += IsCjk(c);
-    }
+    census.non_ascii = true;
     i += length;
   }
   return census;
@@ -106,9 +93,9 @@ bool IsUtf16Text(std::string_view bytes, bool big) {
 // True when a file that is valid UTF-8 (census) is to be read so.
 bool TakenForUtf8(std::string_view bytes, const Utf8Census& census) {
   if (bytes.starts_with(kBom)) return true;
-  if (census.non_ascii == 0) return false;
-  if (census.cjk * 2 > census.non_ascii) return true;
-  return !IsGb18030Text(bytes);
+  if (!census.non_ascii) return false;
+  if (!IsGb18030Text(bytes)) return true;
+  return Utf8Weight(bytes) < GbWeight(bytes);
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 // saved in UTF-8, or in UTF-16 with a byte-order mark (Excel's "Unicode text", Notepad's
 // "UTF-16 LE", PowerShell's `>`), is converted when it is read. Many short GBK texts are
 // valid UTF-8 too (目录 in GBK is C4 BF C2 BC, two Latin-1 letters in UTF-8), so validity
-// alone is not enough: a file that could be either is taken for UTF-8 only when, read so,
-// it is mostly Chinese. Platform-neutral: plain byte checks, no converter.
+// alone is not enough: a file that could be either is weighed both ways (reading_weight.h)
+// and taken in the reading whose characters are the more common. Platform-neutral: plain
+// byte checks and a generated table, no converter.
 #pragma once
 
 #include <string_view>
@@ -26,9 +27,8 @@ bool IsGb18030Text(std::string_view bytes);
 // - UTF-16 LE or BE when they begin with its byte-order mark (FF FE, FE FF: never
 //   GB18030 nor UTF-8) and the rest is whole UTF-16, surrogates in pairs;
 // - UTF-8 when they are valid UTF-8 and begin with its byte-order mark (EF BB BF), or hold
-//   a byte that is not ASCII and are no GB18030, or hold a byte that is not ASCII and,
-//   read as UTF-8, more than half of their characters that are not ASCII are CJK
-//   (U+2E80-U+9FFF, U+F900-U+FAFF, U+FE30-U+FE4F, U+FF00-U+FFEF);
+//   a byte that is not ASCII and are no GB18030, or, being both, weigh less read as UTF-8
+//   than read as GB18030 (charset::Utf8Weight against charset::GbWeight; a tie is GBK);
 // - GB18030, byte for byte, for any other file.
 FileEncoding FileEncodingOf(std::string_view bytes);
 

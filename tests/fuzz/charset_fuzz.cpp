@@ -7,7 +7,9 @@
 // private-use characters) and keeps its bytes below '0'; the fast UTF-8
 // check of import files agrees with a byte-by-byte one; a file taken for UTF-8 without a
 // byte-order mark is UTF-8 text, one that is UTF-8 text but no GB18030 is taken, and with
-// a byte-order mark put before it a file is taken exactly when it is valid UTF-8.
+// a byte-order mark put before it a file is taken exactly when it is valid UTF-8; with a
+// UTF-16 mark put before it, exactly when it is whole UTF-16. A file converted from UTF-8
+// or UTF-16 shows as its text again, and the room asked for after it is there.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 
 #include "model/charset.h"
 #include "model/file_charset.h"
+#include "store/file_text.h"
 
 namespace {
 
@@ -50,6 +53,15 @@ bool HasPrivateUse(std::string_view s) {
   return false;
 }
 
+// The same for UTF-16LE units.
+bool HasPrivateUse16(std::string_view s) {
+  for (std::size_t i = 1; i < s.size(); i += 2) {
+    const auto high = static_cast<unsigned char>(s[i]);
+    if (high >= 0xE0 && high <= 0xF8) return true;
+  }
+  return false;
+}
+
 // Bytes below '0': never part of a GB18030 or UTF-8 character, so each passes as itself.
 std::size_t Controls(std::string_view s) {
   std::size_t n = 0;
@@ -76,6 +88,51 @@ void CheckFileRule(std::string_view text, int slow) {
   const std::string marked = "\xEF\xBB\xBF" + std::string(text);
   if ((charset::FileEncodingOf(marked) == charset::FileEncoding::kUtf8) != (slow >= 0))
     Finding("a byte-order mark did not decide for valid UTF-8");
+}
+
+// The UTF-16 check without its loop: -1 no whole UTF-16LE, else the number of units.
+long SlowUtf16(std::string_view s) {
+  if (s.size() % 2 != 0) return -1;
+  const auto unit = [s](std::size_t i) { return (s[2 * i + 1] & 0xFF) << 8 | (s[2 * i] & 0xFF); };
+  const std::size_t n = s.size() / 2;
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool high = unit(i) >= 0xD800 && unit(i) < 0xDC00;
+    if (unit(i) >= 0xDC00 && unit(i) < 0xE000) return -1;
+    if (high && (i + 1 == n || unit(i + 1) < 0xDC00 || unit(i + 1) >= 0xE000)) return -1;
+    i += high;
+  }
+  return static_cast<long>(n);
+}
+
+// What DecodeFileText makes of bytes, shown in charset (UTF-8 or UTF-16LE) again; the
+// room after it is written to, so that a sanitizer sees a room too small.
+std::string DecodedAndShown(std::string_view bytes, const char* shown_in,
+                            std::string_view replacement, charset::FileEncoding* encoding) {
+  FileBytes file{std::make_unique<char[]>(bytes.size() + 16), bytes.size()};
+  std::memcpy(file.data.get(), bytes.data(), bytes.size());
+  *encoding = DecodeFileText(file, 16);
+  std::memset(file.data.get() + file.size, ' ', 16);
+  charset::GbDecoder decoder(shown_in, replacement);
+  std::string out;
+  decoder.Convert({file.data.get(), file.size}, out);
+  decoder.Finish(out);
+  return out;
+}
+
+// The files' encodings: text as UTF-8 and after a UTF-16 mark; slow is SlowUtf8(text).
+void CheckDecoding(std::string_view text, int slow) {
+  charset::FileEncoding encoding;
+  const std::string utf8 = DecodedAndShown(text, "UTF-8", "\xEF\xBF\xBD", &encoding);
+  if (encoding == charset::FileEncoding::kUtf8 && !HasPrivateUse(text) &&
+      utf8 != (text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text))
+    Finding("a UTF-8 file did not convert back");
+  if (slow < 0 && encoding == charset::FileEncoding::kUtf8) Finding("invalid UTF-8 converted");
+  const std::string marked = "\xFF\xFE" + std::string(text);
+  const std::string utf16 = DecodedAndShown(marked, "UTF-16LE", "\xFD\xFF", &encoding);
+  if ((encoding == charset::FileEncoding::kUtf16Le) != (SlowUtf16(text) >= 0))
+    Finding("a UTF-16 mark did not decide for whole UTF-16");
+  if (encoding == charset::FileEncoding::kUtf16Le && !HasPrivateUse16(text) && utf16 != text)
+    Finding("a UTF-16 file did not convert back");
 }
 
 // The console of Windows: GB18030 shown as UTF-16 must not depend on where the writes
@@ -118,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Finding("a UTF-8 token did not convert back");
   if (Controls(typed) != Controls(text)) Finding("typing lost or gained a control byte");
   CheckFileRule(text, slow);
+  CheckDecoding(text, slow);
   CheckWideConsole(text, cut);
   return 0;
 }

@@ -80,6 +80,24 @@ grep -qF "1$tab ${gbk_line// /$tab }$tab" "$WORK/load/out" || fail "--load conve
 [ ! -s "$WORK/load/err" ] || fail "--load noted GBK: $(cat "$WORK/load/err")"
 pass "GBK text that is also valid UTF-8 is imported and loaded byte for byte"
 
+# A dev.out that devmgr wrote holding 濮存保 (whose GBK bytes read as two rare hanzi in
+# UTF-8) loads as 濮存保; a Korean UTF-8 file (valid GB18030 too) is converted on import.
+printf '%s' "$(gbk $'1\n2\nD1 濮存保 林晓 宣传部 3 2024.5.20 4399\n0\n')" | run_in pu
+holds "$WORK/pu/dev.out" '1 D1 濮存保 林晓 宣传部 3 2024.5.20 4399' || fail "typed 濮存保"
+cp "$WORK/pu/dev.out" "$WORK/pu/written.out"
+printf '2\n0\n' | (cd "$WORK/pu" && LD_PRELOAD="$NOPAUSE" "$DEVMGR" --load dev.out >out 2>err)
+holds "$WORK/pu/out" "1${tab} D1${tab} 濮存保${tab} 林晓${tab}" || fail "--load did not show 濮存保"
+[ ! -s "$WORK/pu/err" ] || fail "--load of 濮存保 noted: $(cat "$WORK/pu/err")"
+cmp -s "$WORK/pu/dev.out" "$WORK/pu/written.out" || fail "--load of 濮存保 changed dev.out"
+printf 'A1 전화 이준 총무 3 2020.1.1 100\n' >"$WORK/ko.txt"
+printf '1\n1\n../ko.txt\n0\n' | run_in ko
+korean=$(printf '1 A1 전화 이준 총무 3 2020.1.1 100' | iconv -f UTF-8 -t GB18030)
+[ "$(cat "$WORK/ko/dev.out")" = "$korean" ] ||
+  fail "the Korean file was not converted: $(od -c "$WORK/ko/dev.out" | head -3)"
+[ "$(cat "$WORK/ko/err")" = "devmgr: ../ko.txt: UTF-8 text, converted to GB18030" ] ||
+  fail "note for the Korean file: $(cat "$WORK/ko/err")"
+pass "GBK 濮存保 loads as it is, Korean UTF-8 is converted"
+
 # 23 words: the same console bytes and dev.out as the 21 words before them, and a warning.
 head -n 3 "$root/examples/devices.txt" >"$WORK/21.txt"
 { cat "$WORK/21.txt"; echo "D099 extra"; } >"$WORK/23.txt"
