@@ -43,7 +43,7 @@ std::wstring FullName(const std::wstring& name);
 // (file_replace_win.cpp). Where the system has them (Windows 10 1709 and later, on NTFS), with
 // POSIX semantics: the old file's name goes at once, and programs that hold it open with
 // FILE_SHARE_DELETE (indexers, scanners, sync agents) keep reading the old content; elsewhere
-// (FAT, network shares, Wine) the classic replace, which any open handle on the old file
+// (FAT, most network shares, Wine) the classic replace, which any open handle on the old file
 // refuses. A refusal because the file is held, or a classic replace that finds it open, is tried
 // again with growing pauses for about five seconds. False with GetLastError() telling why;
 // ERROR_SHARING_VIOLATION when the file stayed held.
@@ -62,7 +62,7 @@ bool MoveReplacing(const std::wstring& from, const std::wstring& to);
 // Deletes the open file h (opened with DELETE access) once it is closed; false if refused.
 bool DeleteByHandle(HANDLE h);
 
-// The reason for a Win32 error code, in English, in the words the POSIX build uses.
+// The reason for a Win32 error code in the words the POSIX build uses, from the catalogue.
 std::string SystemReason(DWORD error);
 
 // Follows path through a symbolic link to the file it ends at (which need not exist) and

@@ -48,6 +48,12 @@ bool WriteAll(HANDLE h, const char* bytes, std::size_t size) {
   return true;
 }
 
+// Whether a directory has the name path now.
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(WideName(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 // The Win32 handle under the C runtime's descriptor fd.
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
@@ -141,13 +147,10 @@ WriteResult AtomicFileWriter::Commit() {
     if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
   }
   if (!failed_ && !ReplaceByHandle(h, WideName(target_->path))) {
-    const DWORD error = GetLastError();
-    Refuse(msg::Say("%s: cannot replace: %s", {target_->path, SystemReason(error)}));
-    const DWORD now = GetFileAttributesW(WideName(target_->path).c_str());
+    Refuse(msg::Say("%s: cannot replace: %s", {target_->path, SystemReason(GetLastError())}));
     Discard();
     // A directory that took the file's place meanwhile is refused as at the open.
-    const bool directory = now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return directory ? WriteResult::kOpenFailed : WriteResult::kWriteFailed;
+    return IsDirectory(target_->path) ? WriteResult::kOpenFailed : WriteResult::kWriteFailed;
   }
   if (failed_) {
     Discard();
