@@ -22,6 +22,9 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok in
 have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)
 have_cmd make || need+=(make)
+# A save keeps ACLs and extended attributes through libacl and libattr.
+have_pkg libacl1-dev || need+=(libacl1-dev)
+have_pkg libattr1-dev || need+=(libattr1-dev)
 if [ "$what" = windows ] || [ "$what" = test ]; then
   # The Windows cross-compiler, Wine to run its tests, GoogleTest built for the target.
   have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
@@ -37,6 +40,9 @@ if [ "$what" = test ]; then
   have_cmd tmux || need+=(tmux)
   # The message catalogues are checked with GNU gettext (msgfmt, xgettext, msgcmp).
   have_cmd msgcmp || need+=(gettext)
+  # The tests set and read ACLs and extended attributes.
+  have_cmd setfacl || need+=(acl)
+  have_cmd setfattr || need+=(attr)
   # The benchmark check in the test suite compares devmgr's files with these tools' output.
   have_cmd mawk || need+=(mawk)
   have_cmd gawk || need+=(gawk)

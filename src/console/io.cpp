@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <stdexcept>
 
+#include "store/messages.h"
 #include "store/record_file.h"
 
 namespace con {
@@ -101,19 +103,30 @@ void Flush() {
 
 namespace {
 
+// Ends the session as the end of input does, when memory ran out holding what the user
+// typed (a token of hundreds of megabytes): every change is already saved.
+[[noreturn]] void MemoryFull() {
+  Warn(msg::Tr("standard input: memory full; the session ends as at the end of input"));
+  InputEnded();
+}
+
 // The next token, bytes as read.
 std::string ReadRawToken() {
   Flush();
   SkipBlanks();
-  std::string token;
-  for (int c = Peek(); c >= 0 && !IsBlank(static_cast<char>(c)); c = Peek()) {
-    State& s = S();
-    std::size_t end = s.in_pos;
-    while (end < s.in.size() && !IsBlank(s.in[end])) ++end;
-    token.append(s.in, s.in_pos, end - s.in_pos);
-    s.in_pos = end;
+  try {
+    std::string token;
+    for (int c = Peek(); c >= 0 && !IsBlank(static_cast<char>(c)); c = Peek()) {
+      State& s = S();
+      std::size_t end = s.in_pos;
+      while (end < s.in.size() && !IsBlank(s.in[end])) ++end;
+      token.append(s.in, s.in_pos, end - s.in_pos);
+      s.in_pos = end;
+    }
+    return token;
+  } catch (const std::bad_alloc&) {
   }
-  return token;
+  MemoryFull();  // outside the handler, the token's memory given back
 }
 
 }  // namespace
@@ -121,7 +134,13 @@ std::string ReadRawToken() {
 std::string ReadToken() {
   std::string token = ReadRawToken();
   const Wiring& w = S().wiring;
-  return w.decode ? w.decode(token) : token;
+  if (!w.decode) return token;
+  try {
+    return w.decode(token);
+  } catch (const std::bad_alloc&) {
+  }
+  token = std::string();
+  MemoryFull();
 }
 
 std::string ReadFileName() { return ReadRawToken(); }

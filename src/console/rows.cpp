@@ -57,6 +57,7 @@ void PutElapsed(long long start_ms) {
 }
 
 void SaveDev(std::string_view file, DevList list, std::string_view tag) {
+  con::Flush();  // what the console said so far shows, however long the save takes
   const long long start = con::NowMs();
   const bool data_set = tag == "dev";
   const std::size_t count = list.size();

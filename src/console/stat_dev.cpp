@@ -44,6 +44,7 @@ std::string StatFileBytes(const QuantityTotals& totals) {
 }
 
 void SaveMap(std::string_view file, const QuantityTotals& totals) {
+  con::Flush();  // what the console said so far shows, however long the save takes
   const long long start = con::NowMs();
   std::string reason;
   const WriteResult result =

@@ -1,7 +1,8 @@
 // What replacing a file must respect besides its content, on POSIX systems: where a
-// symbolic link points (and which links may not be followed), other hard links to it, its
-// permission bits and owner, whether the user may write it, the backup of its previous
-// content, and temporary files that killed runs left beside it.
+// symbolic link points (and which links and files another user planted may not be used),
+// other hard links to it, its permission bits, owner, ACL and attributes, whether the user
+// may write it, the backup of its previous content, and temporary files that killed runs
+// left beside it.
 #pragma once
 
 #include <sys/types.h>
@@ -16,6 +17,7 @@ struct SaveTarget {
   bool regular = false;
   bool directory = false;
   bool in_place = false;  // a FIFO or a character device: written to, never replaced
+  bool fifo = false;
   bool other = false;     // a socket or a block device: refused
   mode_t mode = 0;  // permission bits, with set-id and sticky bits
   uid_t owner = 0;
@@ -33,12 +35,24 @@ struct SaveTarget {
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason);
 
 // Why target must not be written: a directory, a socket or a block device, a regular file
-// with other hard links than its own backup, or a file the user may not write. Empty when
-// it may be written.
+// with other hard links than its own backup, a file the user may not write, a FIFO or
+// regular file of another user planted in a shared sticky directory (see IsPlanted), or a
+// file there that the user could not rename over. Empty when it may be written.
 std::string RefusalReason(const SaveTarget& target);
 
-// Gives the temporary file fd the mode and, where permitted, the owner of target.
-void CopyIdentity(int fd, const SaveTarget& target);
+// Whether a FIFO or regular file at path owned by owner may have been planted by another
+// user: it lies in a sticky directory that others (or the group) may write, and neither
+// the user nor the directory's owner owns it. The kernel refuses to open such a file for
+// writing when fs.protected_fifos and fs.protected_regular are 2; devmgr applies the same
+// rule itself, whatever those settings.
+bool IsPlanted(const std::string& path, uid_t owner);
+
+// Gives the temporary file fd the identity of target: its mode, owner and group, access
+// ACL and user. attributes when the file is the user's or its owner could be given to the
+// temporary; else only the mode a new file of the user gets, so that the temporary never
+// grants more than that (the attributes are kept either way). Empty, or one note for
+// standard error when the ACL or the attributes could not be kept.
+std::string CopyIdentity(int fd, const SaveTarget& target);
 
 // The prefix of every temporary file of target: ".<name>.tmp-" beside it.
 std::string TemporaryPrefix(const std::string& path);

@@ -10,8 +10,9 @@
 #include <cstring>
 
 #include "store/backup.h"
-#include "store/temp_cleanup.h"
+#include "store/file_access.h"
 #include "store/messages.h"
+#include "store/temp_cleanup.h"
 
 namespace {
 
@@ -44,14 +45,39 @@ bool ReadLink(const std::string& path, std::string* text) {
   }
 }
 
+// Whether the directory at path is sticky and others (with group_too, also its group) may
+// write in it: a place where other users may create files. *dir gets its status.
+bool IsSharedSticky(const std::string& path, bool group_too, struct stat* dir) {
+  if (::stat(path.c_str(), dir) != 0) return false;
+  const mode_t writable = group_too ? S_IWOTH | S_IWGRP : S_IWOTH;
+  return (dir->st_mode & S_ISVTX) != 0 && (dir->st_mode & writable) != 0;
+}
+
 // Whether the kernel would refuse to follow the symbolic link at path, described by st:
 // it lies in a sticky directory that others may write, and neither the user nor the
 // directory's owner owns it.
 bool IsProtectedLink(const std::string& path, const struct stat& st) {
   struct stat dir;
-  if (::stat(DirectoryOf(path).c_str(), &dir) != 0) return false;
-  const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
-  return shared && st.st_uid != ::geteuid() && st.st_uid != dir.st_uid;
+  return IsSharedSticky(DirectoryOf(path), false, &dir) && st.st_uid != ::geteuid() &&
+         st.st_uid != dir.st_uid;
+}
+
+// Whether the user may not rename over target, an existing file: in a sticky directory
+// only the file's owner, the directory's owner and root may remove or replace a file.
+bool IsStuckInSticky(const SaveTarget& target) {
+  struct stat dir;
+  const uid_t self = ::geteuid();
+  if (self == 0 || target.owner == self || ::stat(DirectoryOf(target.path).c_str(), &dir) != 0) {
+    return false;
+  }
+  return (dir.st_mode & S_ISVTX) != 0 && dir.st_uid != self;
+}
+
+// The permission bits a new file of the user gets: 0666 less the umask.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
 }
 
 // Fills target's status fields from the file at its path; false when there is none.
@@ -60,7 +86,8 @@ bool ReadStatus(SaveTarget* target) {
   if (::stat(target->path.c_str(), &st) != 0) return false;
   target->regular = S_ISREG(st.st_mode);
   target->directory = S_ISDIR(st.st_mode);
-  target->in_place = S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode);
+  target->fifo = S_ISFIFO(st.st_mode);
+  target->in_place = target->fifo || S_ISCHR(st.st_mode);
   target->other = S_ISSOCK(st.st_mode) || S_ISBLK(st.st_mode);
   target->mode = st.st_mode & 07777;
   target->owner = st.st_uid;
@@ -103,36 +130,59 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
   return false;
 }
 
+bool IsPlanted(const std::string& path, uid_t owner) {
+  struct stat dir;
+  return IsSharedSticky(DirectoryOf(path), true, &dir) && owner != ::geteuid() &&
+         owner != dir.st_uid;
+}
+
 std::string RefusalReason(const SaveTarget& target) {
   if (!target.exists) return "";
-  if (target.directory) return msg::Say("%s: is a directory", {target.path});
-  if (target.other) return msg::Say("%s: is a socket or a block device", {target.path});
+  const std::string& path = target.path;
+  if (target.directory) return msg::Say("%s: is a directory", {path});
+  if (target.other) return msg::Say("%s: is a socket or a block device", {path});
+  if ((target.regular || target.fifo) && IsPlanted(path, target.owner)) {
+    return msg::Say("%s: a file of another user in a shared sticky directory; not written", {path});
+  }
   if (target.regular && target.links > 1) {
     struct stat backup;
     nlink_t others = target.links - 1;
-    if (::lstat(BackupPath(target.path).c_str(), &backup) == 0 && backup.st_ino == target.inode &&
+    if (::lstat(BackupPath(path).c_str(), &backup) == 0 && backup.st_ino == target.inode &&
         backup.st_dev == target.device) {
       --others;  // its own backup, left by a save that was cut short
     }
     if (others > 0) {
       return msg::Say("%s: has %s hard links; replacing it would break them",
-                      {target.path, std::to_string(others + 1)});
+                      {path, std::to_string(others + 1)});
     }
   }
-  if (::access(target.path.c_str(), W_OK) != 0) {
-    return msg::Say("%s: may not be written: %s", {target.path, msg::SystemError(errno)});
+  if (::access(path.c_str(), W_OK) != 0) {
+    return msg::Say("%s: may not be written: %s", {path, msg::SystemError(errno)});
+  }
+  if (target.regular && IsStuckInSticky(target)) {
+    return msg::Say("%s: another user's file in a sticky directory; it cannot be replaced",
+                    {path});
   }
   return "";
 }
 
-void CopyIdentity(int fd, const SaveTarget& target) {
-  if (!target.exists) return;
+std::string CopyIdentity(int fd, const SaveTarget& target) {
+  if (!target.exists) return "";
   mode_t mode = target.mode;
-  if (::fchown(fd, target.owner, target.group) != 0 &&
-      ::fchown(fd, static_cast<uid_t>(-1), target.group) != 0) {
-    mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);  // another group must not gain access
+  bool kept = true;  // owner and group both, so the ACL's entries mean what they meant
+  if (target.owner == ::geteuid()) {
+    if (::fchown(fd, static_cast<uid_t>(-1), target.group) != 0) {
+      mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);  // another group must not gain access
+      kept = false;
+    }
+  } else if (::fchown(fd, target.owner, target.group) != 0) {
+    mode = NewFileMode();  // the user's own file now, as any new one of theirs
+    kept = false;
   }
   ::fchmod(fd, mode);
+  const std::string acl = kept ? CopyAccessList(target.path, fd) : "";
+  const std::string attributes = CopyUserAttributes(target.path, fd);
+  return acl.empty() ? attributes : acl;
 }
 
 std::string TemporaryPrefix(const std::string& path) {

@@ -10,8 +10,8 @@
 
 #include "store/backup.h"
 #include "store/file_identity.h"
-#include "store/temp_cleanup.h"
 #include "store/messages.h"
+#include "store/temp_cleanup.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
     if (!OpenInPlace()) return WriteResult::kOpenFailed;
   } else {
     if (!CreateTemporary()) return WriteResult::kOpenFailed;
-    CopyIdentity(fd_, *target_);
+    const std::string note = CopyIdentity(fd_, *target_);
+    if (!note.empty()) Refuse(note);  // not a refusal: the save goes on, the note is shown
   }
   capacity_ = kBlock;
   buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
@@ -58,13 +59,27 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
 }
 
 // A FIFO or a character device is written as any program writes text to it: opened for
-// writing (a FIFO waits for its reader), no temporary, no rename, no backup.
+// writing, no temporary, no rename, no backup. The open does not wait for a FIFO's reader:
+// with none, the save is refused at once rather than hang the session. The file opened
+// must still be the one checked, and not planted by another user meanwhile.
 bool AtomicFileWriter::OpenInPlace() {
-  fd_ = ::open(target_->path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  const std::string& path = target_->path;
+  fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   if (fd_ < 0) {
-    Refuse(msg::Say("%s: cannot open for writing: %s", {target_->path, msg::SystemError(errno)}));
+    Refuse(errno == ENXIO ? msg::Say("%s: a FIFO that no process reads; not written", {path})
+                          : msg::Say("%s: cannot open for writing: %s",
+                                     {path, msg::SystemError(errno)}));
+    return false;
   }
-  return fd_ >= 0;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || st.st_ino != target_->inode || st.st_dev != target_->device ||
+      IsPlanted(path, st.st_uid)) {
+    Refuse(msg::Say("%s: replaced by another file while it was opened; not written", {path}));
+    Discard();
+    return false;
+  }
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);  // the reader sets the pace
+  return true;
 }
 
 // The temporary is never more open than the old file, not even before CopyIdentity: it is
@@ -79,8 +94,14 @@ bool AtomicFileWriter::CreateTemporary() {
     if (fd_ >= 0) return true;
     const int error = errno;
     Disarm();
-    if (error != EEXIST) break;
+    if (error != EEXIST) {
+      Refuse(msg::Say("%s: cannot create a temporary file beside it: %s",
+                      {target_->path, msg::SystemError(error)}));
+      temp_.clear();
+      return false;
+    }
   }
+  Refuse(msg::Say("%s: no free name for a temporary file beside it", {target_->path}));
   temp_.clear();
   return false;
 }
@@ -92,6 +113,8 @@ void AtomicFileWriter::FlushBuffer() {
     ssize_t n = ::write(fd_, p, left);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;  // no progress and no reason: the disk is full
+      Refuse(msg::Say("%s: cannot write: %s", {target_->path, msg::SystemError(error)}));
       failed_ = true;
       break;
     }
@@ -118,22 +141,30 @@ void AtomicFileWriter::StartWriteback() {
 WriteResult AtomicFileWriter::Commit() {
   if (fd_ < 0) return WriteResult::kOpenFailed;
   FlushBuffer();
-  if (target_->in_place) {
-    if (::close(fd_) != 0) failed_ = true;
-    fd_ = -1;
-    return failed_ ? WriteResult::kWriteFailed : WriteResult::kOk;
-  }
-  if (::fsync(fd_) != 0) failed_ = true;
-  if (::close(fd_) != 0) failed_ = true;
+  const std::string& path = target_->path;
+  // The first failure is the one whose reason is shown.
+  const auto fail = [this](const std::string& why) {
+    if (!failed_) Refuse(why);
+    failed_ = true;
+  };
+  const bool synced = target_->in_place || ::fsync(fd_) == 0;
+  if (!synced) fail(msg::Say("%s: cannot write: %s", {path, msg::SystemError(errno)}));
+  if (::close(fd_) != 0) fail(msg::Say("%s: cannot write: %s", {path, msg::SystemError(errno)}));
   fd_ = -1;
+  if (target_->in_place) return failed_ ? WriteResult::kWriteFailed : WriteResult::kOk;
   std::string why;
   if (!failed_ && options_.keep_backup && target_->exists && target_->regular) {
-    failed_ = !KeepBackup(target_->path, &why);
-    if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
+    if (!KeepBackup(path, &why)) {
+      fail(why);
+    } else if (!why.empty()) {
+      Refuse(why);  // the note on where the backup went
+    }
   }
-  if (!failed_ && ::rename(temp_.c_str(), target_->path.c_str()) != 0) {
-    failed_ = true;
-    if (errno == EISDIR) {
+  if (!failed_ && ::rename(temp_.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    fail(msg::Say("%s: cannot put the new file in its place: %s",
+                  {path, msg::SystemError(error)}));
+    if (error == EISDIR) {
       Discard();
       return WriteResult::kOpenFailed;
     }
@@ -144,7 +175,7 @@ WriteResult AtomicFileWriter::Commit() {
   }
   temp_.clear();
   Disarm();
-  SyncDirectory(DirectoryOf(target_->path));
+  SyncDirectory(DirectoryOf(path));
   return WriteResult::kOk;
 }
 

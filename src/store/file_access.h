@@ -1,0 +1,17 @@
+// What a save carries over besides the permission bits and the owner, on POSIX systems:
+// the old file's access ACL and its user. extended attributes, so that replacing the file
+// neither widens nor narrows who may use it. Both are copied with the libraries made for
+// them (libacl, libattr).
+#pragma once
+
+#include <string>
+
+// Gives the new file fd the access ACL of the file at from. Set after the mode: with an
+// ACL the group bits of the mode are the ACL's mask, not the owning group's rights, and
+// only the ACL itself puts them back as they were. Empty when the ACL was kept or there
+// was nothing to keep; else a note saying it could not be.
+std::string CopyAccessList(const std::string& from, int fd);
+
+// Gives the new file fd the user. attributes of the file at from. Empty when they were
+// kept or there were none; else a note saying they could not be.
+std::string CopyUserAttributes(const std::string& from, int fd);
