@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Failures only a preloaded shim can cause: an fsync of the temporary file that fails, a
 # read(2) of the import file that fails at its first or at its closing read, a file
-# system without hard links for the backup, and backups that cannot be made at all. Each is
+# system without hard links for the backup, backups that cannot be made at all, a rename
+# that fails, and a file system without ACLs and attributes. Each is
 # reported, dev.out keeps the last good save, no temporary file stays, and the data set in
 # memory is what the dialogue says: with the import's records after the failed save (the
 # change happened, only its file failed), without them after the failed read.
@@ -17,17 +18,19 @@ echo "$typed" >typed.txt
 # Runs a session in a new directory $1 with the fault $2 (VARIABLE=N) and input $3.
 faulty() {
   mkdir -p "$1"
-  (cd "$1" && printf '%s' "$3" | env "$2" LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out)
+  (cd "$1" && printf '%s' "$3" | env "$2" LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out 2>err)
 }
 
 # The second fsync of a file is the save after importing more.txt.
 faulty fsync DEVMGR_FAIL_FSYNC=2 '1 1 ../small.txt 1 1 ../more.txt 2 0'
 [ "$(grep -c -F -- "$(gbk '写入文件失败！')" fsync/out)" -eq 1 ] ||
   fail "failed fsync: not reported once"
+grep -qx 'devmgr: dev.out: cannot write: Input/output error' fsync/err ||
+  fail "failed fsync: no reason: $(cat fsync/err)"
 expected_record_file small.txt | cmp -s - fsync/dev.out && no_temporaries fsync ||
   fail "failed fsync: dev.out changed or a temporary stayed"
 grep -q "^5.*D0000003" fsync/out || fail "failed fsync: the imported records are not in memory"
-pass "a failed fsync is reported, dev.out keeps the last good save"
+pass "a failed fsync is reported with its reason, dev.out keeps the last good save"
 
 for n in 1 2; do
   faulty "read$n" "DEVMGR_FAIL_READ=$n" "1 2 $typed 1 1 ../more.txt 2 0"
@@ -69,4 +72,20 @@ pass "when no backup can be made the save is refused with its reason, every file
 { cat small.txt more.txt; } | expected_record_file /dev/stdin | cmp -s - badcopy/dev.out ||
   fail "retry: dev.out is not the data set"
 pass "the next save of the session retries: dev.out~ the found file, the older one a copy"
+
+faulty rename DEVMGR_FAIL_RENAME=1 '1 1 ../small.txt 0'
+holds rename/out '写入文件失败！' &&
+  grep -qx 'devmgr: dev.out: cannot put the new file in its place: Input/output error' rename/err ||
+  fail "failed rename: no reason: $(cat rename/err)"
+[ "$(ls -A rename | tr '\n' ' ')" = "err out " ] || fail "failed rename: left $(ls -A rename)"
+pass "a failed rename is reported with its reason, its temporary removed"
+
+# A file system that holds no ACLs or attributes: the save goes on, one note says so.
+mkdir noxattr && printf 'old\n' >noxattr/dev.out && setfacl -m u:nobody:rw noxattr/dev.out
+setfattr -n user.origin -v ledger noxattr/dev.out
+faulty noxattr DEVMGR_FAIL_XATTR=1 '1 1 ../small.txt 0'
+expected_record_file small.txt | cmp -s - noxattr/dev.out || fail "no ACLs: not saved"
+[ "$(wc -l <noxattr/err)" -eq 1 ] && grep -q 'dev.out: its access control list could not be kept' \
+  noxattr/err || fail "no ACLs: not one note: $(cat noxattr/err)"
+pass "where ACLs and attributes cannot be kept, the save goes on with one note"
 echo "cases: $CASES"

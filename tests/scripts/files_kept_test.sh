@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What a save keeps besides the content, met by the real binary: the previous session's
-# dev.out as dev.out~ (or as dev.out.~1~ when dev.out~ cannot be replaced), a session started from a record file (--load), a symbolic link and
-# where it points, the mode, other hard links, a file the user may not write, and a second
+# dev.out as dev.out~ (or as dev.out.~1~ when dev.out~ cannot be replaced), a session
+# started from a record file (--load), a symbolic link and where it points, the mode, the
+# ACL and user attributes, other hard links, a file the user may not write, and a second
 # devmgr in the same directory.
 source "$(dirname "$0")/fault_lib.sh"
 cd "$WORK"
@@ -62,6 +63,10 @@ run_in loadundo '4 1 2 7 7 0' -l saved.out
 sed '2d' loaded.expected | cut -d' ' -f2- | expected_record_file /dev/stdin |
   cmp -s - loadundo/dev.out || fail "--load: the second undo did not bring the deletion back"
 pass "--load: undo returns to the loaded records, never to an empty data set"
+mkdir loaddelete && cp restart/dev.out loaddelete/saved.out
+run_in loaddelete '4 1 1 7 0' -l saved.out
+cmp -s loaddelete/dev.out loaded.expected || fail "--load, delete, undo: not the loaded file"
+pass "--load, delete, undo gives the loaded file back byte for byte"
 
 # --load of a broken file: status 2, the place on standard error, nothing written.
 mkdir broken && sed '3s/^3 /x /' loaded.expected >broken/bad.out
@@ -88,6 +93,28 @@ expected_record_file first.txt | cmp -s - linked/store/real.out ||
 [ "$(cat linked/store/real.out~)" = old ] && no_temporaries linked/store ||
   fail "symlink: no backup beside the target, or a temporary left"
 pass "a symlinked dev.out stays a link, its target gets the new content"
+
+# A save cut short after its backup left dev.out~ as a second name of dev.out: the next
+# save keeps the backup and leaves no temporary of its own.
+mkdir cut && printf 'old\n' >cut/dev.out && ln cut/dev.out cut/dev.out~
+run_in cut '1 1 ../first.txt 0'
+expected_record_file first.txt | cmp -s - cut/dev.out && [ "$(cat cut/dev.out~)" = old ] ||
+  fail "cut short: dev.out or its backup is wrong"
+no_temporaries cut || fail "cut short: left $(ls -A cut | grep '\.tmp-')"
+pass "after a save cut short between backup and rename, the next leaves no temporary"
+
+# The access ACL and a user. attribute stay; the owning group keeps its own rights, which
+# the mode's group bits (the ACL's mask) do not show.
+mkdir acl && printf 'old\n' >acl/dev.out && chmod 640 acl/dev.out
+setfacl -m u:nobody:rw acl/dev.out && setfattr -n user.origin -v ledger acl/dev.out
+getfacl -c acl/dev.out >acl.expected
+run_in acl '1 1 ../first.txt 0'
+expected_record_file first.txt | cmp -s - acl/dev.out || fail "ACL: not saved"
+getfacl -c acl/dev.out | cmp -s - acl.expected ||
+  fail "ACL: $(getfacl -c acl/dev.out | tr '\n' ' ') instead of $(tr '\n' ' ' <acl.expected)"
+[ "$(getfattr --only-values -n user.origin acl/dev.out)" = ledger ] && [ ! -s acl/err ] ||
+  fail "ACL: the user attribute is lost, or a note: $(cat acl/err)"
+pass "a save keeps the access ACL, the group's own rights and user attributes"
 
 # Modes are kept whatever the umask (077 would take every bit but the owner's); other
 # hard links make the save refuse.

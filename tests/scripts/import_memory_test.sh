@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # An import file larger than the memory devmgr may use is refused like an unreadable one:
-# the data set already in memory stays whole and the session goes on.
+# the data set already in memory stays whole and the session goes on. A token typed larger
+# than memory ends the session as the end of input does.
 source "$(dirname "$0")/fault_lib.sh"
 cd "$WORK"
 command -v prlimit >/dev/null || { echo "SKIPPED: no prlimit to limit memory"; exit 77; }
@@ -30,3 +31,18 @@ holds out '读取文件打开失败' && grep -qx 'devmgr: endless: memory full; 
   fail "the endless FIFO was not refused as memory full: $(cat err)"
 [ "$(wc -l <dev.out)" -eq 3 ] || fail "dev.out no longer holds the three records"
 pass "an import from a FIFO fed forever ends in memory full, the data set whole"
+
+# 300 MiB without a blank at the menu's prompt, under the same limit.
+set +e +o pipefail
+{ printf '1\n1\nsmall.txt\n'; head -c $((300 << 20)) /dev/zero | tr '\0' x; } |
+  LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out 2>err
+status=$?
+set -e -o pipefail
+[ "$status" -eq 0 ] || fail "huge token: exit status $status"
+grep -qx 'devmgr: standard input: memory full; the session ends as at the end of input' err ||
+  fail "huge token: not memory full: $(cat err)"
+{ gbk '->请选择操作:'; printf '\n'; } >want
+tail -c "$(wc -c <want)" out | cmp -s - want && [ "$(wc -l <dev.out)" -eq 3 ] ||
+  fail "huge token: the session did not end as at the end of input"
+pass "a token larger than memory ends the session as the end of input, dev.out kept"
+echo "cases: $CASES"

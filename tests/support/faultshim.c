@@ -2,10 +2,16 @@
  * DEVMGR_FAIL_FSYNC=N fails the N-th fsync(2) of a regular file (N-M: the N-th to the
  * M-th), DEVMGR_FAIL_READ=N the N-th read(2) from a regular file (counting from 1). Reads from pipes and terminals,
  * such as the console's, and fsyncs of directories pass and are not counted.
- * DEVMGR_FAIL_LINK=1 fails every link(2) with EPERM, as on a file system without links. */
+ * DEVMGR_FAIL_LINK=1 fails every link(2) with EPERM, as on a file system without links.
+ * DEVMGR_STOP_FSYNC=N stops the process (SIGSTOP) at the N-th fsync of a regular file, so a
+ * test can look at a save half done; SIGCONT lets it go on.
+ * DEVMGR_FAIL_RENAME=1 fails every rename(2) with EIO.
+ * DEVMGR_FAIL_XATTR=1 fails every fsetxattr(2) with ENOTSUP, as on a file system that holds
+ * no ACLs or extended attributes. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,8 +30,10 @@ static int ShouldFail(const char *name, int fd, long *count) {
 
 int fsync(int fd) {
   static long count;
+  static long stops;
   static int (*real)(int);
   if (real == NULL) real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
+  if (ShouldFail("DEVMGR_STOP_FSYNC", fd, &stops)) raise(SIGSTOP);
   if (ShouldFail("DEVMGR_FAIL_FSYNC", fd, &count)) {
     errno = EIO;
     return -1;
@@ -52,4 +60,26 @@ int link(const char *from, const char *to) {
     return -1;
   }
   return real(from, to);
+}
+
+int rename(const char *from, const char *to) {
+  static int (*real)(const char *, const char *);
+  if (real == NULL) real = (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename");
+  if (getenv("DEVMGR_FAIL_RENAME") != NULL) {
+    errno = EIO;
+    return -1;
+  }
+  return real(from, to);
+}
+
+int fsetxattr(int fd, const char *name, const void *value, size_t size, int flags) {
+  static int (*real)(int, const char *, const void *, size_t, int);
+  if (real == NULL) {
+    real = (int (*)(int, const char *, const void *, size_t, int))dlsym(RTLD_NEXT, "fsetxattr");
+  }
+  if (getenv("DEVMGR_FAIL_XATTR") != NULL) {
+    errno = ENOTSUP;
+    return -1;
+  }
+  return real(fd, name, value, size, flags);
 }
