@@ -196,7 +196,7 @@ bool PosixRenames() {
 TEST(FileWriterWin, SavesWhileAnotherProgramHoldsTheFile) {
   InFreshDir dir;
   const bool posix = PosixRenames();
-  constexpr char kHeld[] = "dev.out: cannot replace: In use by another program";
+  constexpr char kHeld[] = "dev.out: cannot put the new file in its place: In use by another program";
   const struct {
     const wchar_t* share;
     DWORD ms;

@@ -150,6 +150,8 @@ std::string SystemReason(DWORD error) {
       return std::string(msg::Tr("Read-only file system"));
     case ERROR_NOT_READY:
       return std::string(msg::Tr("No medium in the drive"));
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return std::string(msg::Tr("Too many open files"));
     case ERROR_CANT_RESOLVE_FILENAME:
       return std::string(msg::Tr("Too many levels of symbolic links"));
     default:

@@ -48,6 +48,9 @@ bool WriteAll(HANDLE h, const char* bytes, std::size_t size) {
   return true;
 }
 
+// Whether error says that a name to create is taken.
+bool Taken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
 // Whether a directory has the name path now.
 bool IsDirectory(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(WideName(path).c_str());
@@ -89,28 +92,25 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
 // only: the console control handler may delete it while it is open.
 bool AtomicFileWriter::CreateTemporary() {
   const Protection protection = ReadProtection(*target_);
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  DWORD error = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < 100 && Taken(error); ++attempt) {
     temp_ = TemporaryName(target_->path, attempt);
     const std::wstring wide = WideName(temp_);
     slot_ = ArmTempCleanup(temp_.c_str());
     const HANDLE h = CreateProtected(wide, protection);
+    error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_TOO_MANY_OPEN_FILES;
     if (h != INVALID_HANDLE_VALUE) {
       CopyCompressionAndStreams(h, wide, protection);
       fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
       if (fd_ >= 0) return true;
-      DeleteByHandle(h);
+      DeleteByHandle(h);  // no descriptor left for it
       CloseHandle(h);
-      Refuse(msg::Say("%s: cannot create the temporary file: too many open files", {temp_}));
-      Disarm();
-      break;
     }
-    const DWORD error = GetLastError();
     Disarm();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      Refuse(msg::Say("%s: cannot create the temporary file: %s", {temp_, SystemReason(error)}));
-      break;
-    }
   }
+  Refuse(Taken(error) ? msg::Say("%s: no free name for a temporary file beside it", {target_->path})
+                      : msg::Say("%s: cannot create a temporary file beside it: %s",
+                                 {target_->path, SystemReason(error)}));
   temp_.clear();
   return false;
 }
@@ -123,7 +123,7 @@ void AtomicFileWriter::FlushBuffer() {
     const std::size_t n = TranslateLineEnds(&text, staged, sizeof staged);
     if (!WriteAll(HandleOf(fd_), staged, n)) {
       failed_ = true;
-      Refuse(msg::Say("%s: cannot write: %s", {temp_, SystemReason(GetLastError())}));
+      Refuse(msg::Say("%s: cannot write: %s", {target_->path, SystemReason(GetLastError())}));
     }
     written_ += n;
   }
@@ -139,7 +139,7 @@ WriteResult AtomicFileWriter::Commit() {
   const HANDLE h = HandleOf(fd_);
   if (!failed_ && !FlushFileBuffers(h)) {
     failed_ = true;
-    Refuse(msg::Say("%s: cannot write: %s", {temp_, SystemReason(GetLastError())}));
+    Refuse(msg::Say("%s: cannot write: %s", {target_->path, SystemReason(GetLastError())}));
   }
   std::string why;
   if (!failed_ && options_.keep_backup && target_->exists) {
@@ -147,7 +147,8 @@ WriteResult AtomicFileWriter::Commit() {
     if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
   }
   if (!failed_ && !ReplaceByHandle(h, WideName(target_->path))) {
-    Refuse(msg::Say("%s: cannot replace: %s", {target_->path, SystemReason(GetLastError())}));
+    Refuse(msg::Say("%s: cannot put the new file in its place: %s",
+                    {target_->path, SystemReason(GetLastError())}));
     Discard();
     // A directory that took the file's place meanwhile is refused as at the open.
     return IsDirectory(target_->path) ? WriteResult::kOpenFailed : WriteResult::kWriteFailed;
