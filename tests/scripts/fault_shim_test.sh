@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Failures only a preloaded shim can cause: an fsync of the temporary file that fails, a
 # read(2) of the import file that fails at its first or at its closing read, a file
-# system without hard links for the backup, backups that cannot be made at all, a rename
-# that fails, and a file system without ACLs and attributes. Each is
+# system without hard links for the backup, and backups that cannot be made at all. Each is
 # reported, dev.out keeps the last good save, no temporary file stays, and the data set in
 # memory is what the dialogue says: with the import's records after the failed save (the
 # change happened, only its file failed), without them after the failed read.
@@ -73,19 +72,4 @@ pass "when no backup can be made the save is refused with its reason, every file
   fail "retry: dev.out is not the data set"
 pass "the next save of the session retries: dev.out~ the found file, the older one a copy"
 
-faulty rename DEVMGR_FAIL_RENAME=1 '1 1 ../small.txt 0'
-holds rename/out '写入文件失败！' &&
-  grep -qx 'devmgr: dev.out: cannot put the new file in its place: Input/output error' rename/err ||
-  fail "failed rename: no reason: $(cat rename/err)"
-[ "$(ls -A rename | tr '\n' ' ')" = "err out " ] || fail "failed rename: left $(ls -A rename)"
-pass "a failed rename is reported with its reason, its temporary removed"
-
-# A file system that holds no ACLs or attributes: the save goes on, one note says so.
-mkdir noxattr && printf 'old\n' >noxattr/dev.out && setfacl -m u:nobody:rw noxattr/dev.out
-setfattr -n user.origin -v ledger noxattr/dev.out
-faulty noxattr DEVMGR_FAIL_XATTR=1 '1 1 ../small.txt 0'
-expected_record_file small.txt | cmp -s - noxattr/dev.out || fail "no ACLs: not saved"
-[ "$(wc -l <noxattr/err)" -eq 1 ] && grep -q 'dev.out: its access control list could not be kept' \
-  noxattr/err || fail "no ACLs: not one note: $(cat noxattr/err)"
-pass "where ACLs and attributes cannot be kept, the save goes on with one note"
 echo "cases: $CASES"

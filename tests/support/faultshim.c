@@ -4,10 +4,7 @@
  * such as the console's, and fsyncs of directories pass and are not counted.
  * DEVMGR_FAIL_LINK=1 fails every link(2) with EPERM, as on a file system without links.
  * DEVMGR_STOP_FSYNC=N stops the process (SIGSTOP) at the N-th fsync of a regular file, so a
- * test can look at a save half done; SIGCONT lets it go on.
- * DEVMGR_FAIL_RENAME=1 fails every rename(2) with EIO.
- * DEVMGR_FAIL_XATTR=1 fails every fsetxattr(2) with ENOTSUP, as on a file system that holds
- * no ACLs or extended attributes. */
+ * test can look at a save half done; SIGCONT lets it go on. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -60,26 +57,4 @@ int link(const char *from, const char *to) {
     return -1;
   }
   return real(from, to);
-}
-
-int rename(const char *from, const char *to) {
-  static int (*real)(const char *, const char *);
-  if (real == NULL) real = (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename");
-  if (getenv("DEVMGR_FAIL_RENAME") != NULL) {
-    errno = EIO;
-    return -1;
-  }
-  return real(from, to);
-}
-
-int fsetxattr(int fd, const char *name, const void *value, size_t size, int flags) {
-  static int (*real)(int, const char *, const void *, size_t, int);
-  if (real == NULL) {
-    real = (int (*)(int, const char *, const void *, size_t, int))dlsym(RTLD_NEXT, "fsetxattr");
-  }
-  if (getenv("DEVMGR_FAIL_XATTR") != NULL) {
-    errno = ENOTSUP;
-    return -1;
-  }
-  return real(fd, name, value, size, flags);
 }
