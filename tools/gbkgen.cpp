@@ -13,27 +13,9 @@
 #include <string>
 
 #include "convert_text.h"
+#include "unescape.h"
 
 namespace {
-
-// Replaces the escapes \n, \t, \\ and \" of a literal body by the bytes they stand for.
-bool Unescape(const std::string& body, std::string* out) {
-  for (size_t i = 0; i < body.size(); ++i) {
-    if (body[i] != '\\') {
-      out->push_back(body[i]);
-      continue;
-    }
-    if (++i == body.size()) return false;
-    switch (body[i]) {
-      case 'n': out->push_back('\n'); break;
-      case 't': out->push_back('\t'); break;
-      case '\\': out->push_back('\\'); break;
-      case '"': out->push_back('"'); break;
-      default: return false;
-    }
-  }
-  return true;
-}
 
 // Parses one TEXT(name, "body") line; returns false when the line is not one.
 bool ParseLine(const std::string& line, std::string* name, std::string* body) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "convert_text.h"
+#include "unescape.h"
 
 namespace {
 
@@ -30,21 +31,7 @@ struct Entry {
 bool AppendQuoted(const std::string& line, std::size_t open, std::string* out) {
   const std::size_t close = line.rfind('"');
   if (open == std::string::npos || close <= open) return false;
-  for (std::size_t i = open + 1; i < close; ++i) {
-    if (line[i] != '\\') {
-      out->push_back(line[i]);
-      continue;
-    }
-    if (++i == close) return false;
-    switch (line[i]) {
-      case 'n': out->push_back('\n'); break;
-      case 't': out->push_back('\t'); break;
-      case '\\': out->push_back('\\'); break;
-      case '"': out->push_back('"'); break;
-      default: return false;
-    }
-  }
-  return true;
+  return Unescape(std::string_view(line).substr(open + 1, close - open - 1), out);
 }
 
 // Reads the entries of the catalogue at path; false with a message on a line it cannot read.

@@ -2,17 +2,9 @@
 
 #include "store/messages.h"
 
-std::string_view HelpText() {
+std::string_view PlatformHelp() {
   return msg::Tr(
-      "Keeps an inventory of devices, worked through numbered Chinese menus (GBK).\n"
-    "\n"
-    "  -h, --help         print this help and exit\n"
-    "  -V, --version      print the name and version and exit\n"
-    "  -l, --load=FILE    start with the records of a record file such as dev.out\n"
-    "\n"
-    "Without options the session starts with no records. After every change the\n"
-    "whole data set is written to dev.out in the working directory.\n"
-    "Environment: DEVMGR_ENCODING=UTF-8 or GBK forces or turns off the conversion\n"
-    "of the dialogue to UTF-8 (default: automatic, for a UTF-8 terminal).\n"
-    "See devmgr(1) for the menus, the file formats and the exit status.\n");
+      "Environment: DEVMGR_ENCODING=UTF-8 or GBK forces or turns off the conversion\n"
+      "of the dialogue to UTF-8 (default: automatic, for a UTF-8 terminal).\n"
+      "See devmgr(1) for the menus, the file formats and the exit status.\n");
 }

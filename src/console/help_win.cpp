@@ -4,14 +4,6 @@
 
 // Windows has no manual page; the README.txt beside devmgr.exe takes its place, and the
 // console shows the dialogue in Unicode whatever its code page.
-std::string_view HelpText() {
-  return msg::Tr("Keeps an inventory of devices, worked through numbered Chinese menus (GBK).\n"
-      "\n"
-      "  -h, --help         print this help and exit\n"
-      "  -V, --version      print the name and version and exit\n"
-      "  -l, --load=FILE    start with the records of a record file such as dev.out\n"
-      "\n"
-      "Without options the session starts with no records. After every change the\n"
-      "whole data set is written to dev.out in the working directory.\n"
-      "See README.txt beside devmgr.exe for the menus, the files and the backups.\n");
+std::string_view PlatformHelp() {
+  return msg::Tr("See README.txt beside devmgr.exe for the menus, the files and the backups.\n");
 }
