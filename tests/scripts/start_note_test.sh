@@ -9,20 +9,11 @@ set -euo pipefail
 bin=$(realpath "$1")
 nopause=$(realpath "$2")
 root=$(cd "$(dirname "$0")/../.." && pwd)
-command -v tmux >/dev/null 2>&1 || {
-  echo "FAIL: tmux is not installed (scripts/ensure-deps.sh test installs it)"
-  exit 1
-}
+source "$(dirname "$0")/tmux_lib.sh"
 unset LC_ALL LC_MESSAGES LC_CTYPE DEVMGR_ENCODING
 
 work=$(mktemp -d)
-runs=0
-socket="devmgr-note-$$-0"
-cleanup() {
-  for ((i = 1; i <= runs; i++)); do tmux -L "devmgr-note-$$-$i" kill-server 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*"
   exit 1
@@ -36,25 +27,11 @@ cp dev.out day1.out
 printf '0\n' | LD_PRELOAD=$nopause "$bin" >pipe.log 2>pipe.err
 [ ! -s pipe.err ] || fail "a piped session got a note: $(cat pipe.err)"
 
-# Runs devmgr on a terminal (a tmux server of its own) in directory $1 with the
-# environment $2 and options $3, leaves at the first menu and keeps the screen in $screen.
+# Runs devmgr on a terminal in directory $1 with the environment $2 and options $3,
+# leaves at the first menu and keeps the screen in $screen.
 on_terminal() {
-  tmux -L "$socket" kill-server 2>/dev/null || true
-  runs=$((runs + 1))
-  socket="devmgr-note-$$-$runs"
-  tmux -u -L "$socket" -f /dev/null new-session -d -x 200 -y 50 -c "$1" \
-    "env $2 LD_PRELOAD='$nopause' ASAN_OPTIONS='${ASAN_OPTIONS:-}' '$bin' $3; \
-    echo '[ended]'; sleep 600"
-  for _ in $(seq 100); do
-    tmux -L "$socket" capture-pane -p -J -t 0 | grep -F -- '->' >/dev/null && break
-    sleep 0.1
-  done
-  tmux -L "$socket" send-keys -t 0 0 Enter
-  for _ in $(seq 100); do
-    tmux -L "$socket" capture-pane -p -J -t 0 | grep -F '[ended]' >/dev/null && break
-    sleep 0.1
-  done
-  screen=$(tmux -L "$socket" capture-pane -p -J -S - -t 0)
+  leave_at_first_menu "devmgr-note-$$" "$1" \
+    "env $2 LD_PRELOAD='$nopause' ASAN_OPTIONS='${ASAN_OPTIONS:-}' '$bin' $3"
 }
 # The lines of standard error before the first menu's frame.
 note_of() { sed -n '/^\*\*\*/q;/^devmgr: /p' <<<"$1"; }
@@ -70,11 +47,11 @@ cmp -s dev.out day1.out || fail "a session left at once changed dev.out"
 
 on_terminal "$work/records" LANG=zh_CN.UTF-8 ''
 chinese=$(note_of "$screen")
-grep -F 12 <<<"$chinese" >/dev/null || fail "no note with the count under a Chinese locale"
-# Once the catalogue translates the note, the Chinese one must be its translation.
-if grep -qF 'holds %2$s record(s)' "$root/po/zh_CN.po"; then
-  [ "$chinese" != "$english" ] || fail "the note under a Chinese locale is the English one"
-fi
+expected="devmgr: $work/records 中的 dev.out 存有之前会话的 12 条记录。
+devmgr: 本次会话从空数据开始。第一次更改会把该文件保留为 dev.out~，把更早的 dev.out~ 保留为 dev.out.~N~。
+devmgr: 要接着使用这些记录: 依次选择 1、1，输入 dev.out；或以 devmgr --load dev.out 启动。"
+[ "$chinese" = "$expected" ] || fail "the Chinese note is not as expected:
+$chinese"
 
 for row in "$work/empty|LANG=C.UTF-8|" "$work/records|LANG=C.UTF-8|--load dev.out"; do
   IFS='|' read -r dir env options <<<"$row"

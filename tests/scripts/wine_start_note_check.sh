@@ -8,10 +8,7 @@
 set -euo pipefail
 exe=$(realpath "$1")
 wine_run=$(realpath "$2")
-command -v tmux >/dev/null 2>&1 || {
-  echo "FAIL: tmux is not installed (scripts/ensure-deps.sh test installs it)"
-  exit 1
-}
+source "$(dirname "$0")/tmux_lib.sh"
 fail() {
   echo "FAIL: $*"
   exit 1
@@ -24,25 +21,14 @@ temp="$prefix/drive_c/users/$(id -un)/Temp"
 mkdir -p "$temp"
 inside=$(mktemp -d "$temp/devmgr-note-XXXXXX")
 outside=$(mktemp -d "$tree/devmgr-note-XXXXXX")
-socket="devmgr-wine-note-$$"
-trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$inside" "$outside"' EXIT
+trap 'rm -rf "$inside" "$outside"' EXIT
 printf '1 A PC Li IT 1 2024.1.1 9\r\n2 B PC Wu IT 1 2024.1.1 9\r\n' >"$outside/dev.out"
 
 # Runs devmgr.exe on a terminal in directory $1, leaves at the first menu; its standard
 # error (GBK bytes, English here) is left in $1/err.txt.
 on_console() {
-  tmux -u -L "$socket" -f /dev/null new-session -d -x 200 -y 50 -c "$1" \
-    "env LC_ALL=C LANG=C '$wine_run' '$exe' 2>err.txt; echo '[ended]'; sleep 600"
-  for _ in $(seq 600); do
-    tmux -L "$socket" capture-pane -p -J -t 0 | grep -F -- '->' >/dev/null && break
-    sleep 0.1
-  done
-  tmux -L "$socket" send-keys -t 0 0 Enter
-  for _ in $(seq 300); do
-    tmux -L "$socket" capture-pane -p -J -t 0 | grep -F '[ended]' >/dev/null && break
-    sleep 0.1
-  done
-  tmux -L "$socket" kill-server 2>/dev/null || true
+  leave_at_first_menu "devmgr-wine-note-$$" "$1" \
+    "env LC_ALL=C LANG=C '$wine_run' '$exe' 2>err.txt" 600
   [ -f "$1/err.txt" ] || fail "devmgr.exe did not run in $1"
 }
 temporary='is a temporary folder: Windows deletes the files written there, dev.out among them.'
