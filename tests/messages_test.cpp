@@ -23,16 +23,9 @@ TEST(Messages, ArgumentsGoWhereTheMessageSays) {
   for (const Case& c : cases) EXPECT_EQ(msg::Say(c.text, {"a", "b"}), c.said) << c.text;
 }
 
-TEST(Messages, LanguageChosenByItsLanguagePart) {
-  struct Case {
-    const char* locale;
-    const char* chosen;
-  } cases[] = {{"zh_CN.UTF-8", "zh_CN"}, {"zh-TW", "zh_CN"}, {"zh_SG.GBK@x", "zh_CN"},
-               {"C", "en"},          {"en_US", "en"},    {"", "en"}};
-  for (const Case& c : cases) {
-    msg::SetLanguage(c.locale);
-    EXPECT_EQ(msg::Language(), c.chosen) << c.locale;
-  }
+// Which locale names choose which catalogue is the catalogue script's table; here the
+// lookup itself, which the Windows build shares.
+TEST(Messages, LookedUpInTheLanguageChosen) {
   msg::SetLanguage("zh_CN");
   EXPECT_EQ(msg::Say("%s: is a directory", {"dev.out"}), "dev.out: " + Gbk("是一个目录"));
   EXPECT_EQ(msg::Tr("no such message"), "no such message");  // untranslated: English
