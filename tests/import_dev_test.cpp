@@ -84,6 +84,17 @@ TEST(ImportDev, FailedImportLeavesDevOutAlone) {
   EXPECT_EQ(ReadFile(dir.File("dev.out")), "left by an earlier run\n");
 }
 
+// A name copied from Explorer comes in quotes and may hold a blank: the whole of it opens,
+// and the answers typed after it on the line stay answers (here 2, browsing).
+TEST(ImportDev, QuotedNameWithABlankIsOneName) {
+  TempDir dir;
+  WriteFile(dir.File("records 4.txt"), ImportFile({"A"}));
+  SessionResult r = RunInProcess(dir.path(), "1 1 \"records 4.txt\" 2 0");
+  EXPECT_EQ(Utf8(r.output),
+            Utf8(kMainMenu + Imported(1) + kBackToMenu + "\n" + Listing({"A"}) + kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), RecordFile({"A"}));
+}
+
 TEST(ImportDev, TypedRecordTakesTokensTypedAhead) {
   TempDir dir;
   SessionResult r = RunInProcess(dir.path(), "1\n3 x 2\nC N H D many 2042.1.1 cheap\n2\n0\n");

@@ -143,7 +143,42 @@ std::string ReadToken() {
   MemoryFull();
 }
 
-std::string ReadFileName() { return ReadRawToken(); }
+namespace {
+
+// Puts bytes back in front of the unread input.
+void Unread(std::string_view bytes) {
+  State& s = S();
+  s.in.insert(s.in_pos, bytes);
+}
+
+// The name after an opening double quote, which is consumed: the text up to the closing
+// quote on this line. Without one, the token that the quote began; what was read beyond
+// it goes back to the input.
+std::string ReadQuotedName() {
+  Skip();
+  std::string text;
+  for (int c = Peek(); c >= 0 && c != '\n' && c != '\r'; c = Peek()) {
+    Skip();
+    if (c == '"') return text;
+    text.push_back(static_cast<char>(c));
+  }
+  const std::size_t blank = text.find_first_of(" \t\v\f");
+  if (blank != std::string::npos) {
+    Unread(std::string_view(text).substr(blank));
+    text.resize(blank);
+  }
+  return '"' + text;
+}
+
+}  // namespace
+
+std::string ReadFileName() {
+  Flush();
+  SkipBlanks();
+  std::string name = Peek() == '"' ? ReadQuotedName() : ReadRawToken();
+  const Wiring& w = S().wiring;
+  return w.decode_name ? w.decode_name(name) : name;
+}
 
 char ReadNonBlankByte() {
   Flush();

@@ -21,6 +21,9 @@ struct Wiring {
   // Turns a token as the user typed it into the program's text (GB18030). Unset: tokens
   // are taken as typed, byte for byte.
   std::function<std::string(std::string_view typed)> decode;
+  // Turns a file name as the user typed it into the bytes the file API takes. Unset: the
+  // name is opened as typed (POSIX, where names are the bytes typed).
+  std::function<std::string(std::string_view typed)> decode_name;
   std::function<void(int ms)> pause;
   std::function<int64_t()> now_ms;
   // Ends the session with a status. Must not return (the real one exits the process,
@@ -49,8 +52,10 @@ void Flush();
 // The next whitespace-delimited token (blank, tab, LF, CR, VT, FF separate tokens).
 std::string ReadToken();
 
-// The next token exactly as the user typed it, never decoded: a file name in the
-// encoding of the user's system.
+// A file name: the next token, or, when it begins with a double quote, the text up to the
+// closing quote on the same line, blanks included, the quotes dropped (what Explorer
+// copies as a file's address). With no closing quote before the line ends it is a token
+// as any other. Passed through the wiring's decode_name, when set.
 std::string ReadFileName();
 
 // The next byte that is not white space; only that byte is consumed.

@@ -68,6 +68,8 @@ Wiring TerminalWiring(Wiring inner, const ConsoleEncoding& encoding) {
   Wiring w = inner;
   if (encoding.decode_input)
     w.decode = [](std::string_view typed) { return charset::Utf8ToGb(typed); };
+  if (encoding.decode_file_names)
+    w.decode_name = [](std::string_view typed) { return charset::Utf8ToGb(typed); };
   w.read = [inner, transport](char* buf, std::size_t cap) {
     const std::size_t n = inner.read(buf, cap);
     if (n > 0) transport->line_open = buf[n - 1] != '\n';

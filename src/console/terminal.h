@@ -15,6 +15,7 @@ struct ConsoleEncoding {
   bool encode_output = false;      // printed GB18030 becomes UTF-8
   bool encode_error = false;       // messages on standard error become UTF-8
   bool fresh_line_at_end = false;  // the session ends on a fresh line (a terminal's prompt)
+  bool decode_file_names = false;  // typed UTF-8 file names become GB18030 (Windows' names)
 
   friend bool operator==(const ConsoleEncoding&, const ConsoleEncoding&) = default;
 };

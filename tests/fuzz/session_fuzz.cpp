@@ -22,6 +22,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
+#include "model/charset.h"
 #include "session_checks.h"
 
 namespace {
@@ -81,6 +82,7 @@ bool LeavesDirectory(std::string_view typed) {
     std::size_t end = i;
     while (end < typed.size() && !IsBlankByte(typed[end])) ++end;
     std::string_view token = typed.substr(i, end - i);
+    if (token.starts_with('"')) token.remove_prefix(1);  // a quoted file name
     if (!token.empty() && (token[0] == '/' || token.find("..") != std::string_view::npos)) {
       return true;
     }
@@ -106,6 +108,8 @@ void WireSession(std::string_view typed, std::size_t& pauses) {
     return n;
   };
   w.write = [](std::string_view) {};
+  // File names as a UTF-8 pipe on Windows gives them: converted before they are opened.
+  w.decode_name = [](std::string_view name) { return charset::Utf8ToGb(name); };
   w.pause = [&pauses](int ms) {
     if (ms != 1000) Finding("a pause that is not one second");
     ++pauses;
