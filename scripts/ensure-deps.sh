@@ -51,6 +51,13 @@ if [ "$what" = test ]; then
   have_cmd lintian || need+=(lintian)
   have_cmd mandoc || need+=(mandoc)
   have_cmd gnuplot || need+=(gnuplot-nox)
+  # The Windows build's console window test: Wine's console on a virtual display, keys
+  # typed into it, its picture taken, a CJK console font, the Chinese locale's sources.
+  have_cmd Xvfb || need+=(xvfb)
+  have_cmd xdotool || need+=(xdotool)
+  have_cmd convert || need+=(imagemagick)
+  have_pkg fonts-wqy-zenhei || need+=(fonts-wqy-zenhei)
+  [ -f /usr/share/i18n/locales/zh_CN ] || need+=(locales)
 fi
 
 if [ ${#need[@]} -eq 0 ]; then
