@@ -9,15 +9,15 @@
 #include "console/globals.h"
 #include "console/help.h"
 #include "console/io.h"
-#include "console/language.h"
+#include "locale/language.h"
 #include "console/operations.h"
 #include "console/process.h"
 #include "console/start_note.h"
 #include "console/terminal.h"
-#include "store/dir_lock.h"
+#include "files/dir_lock.h"
 #include "store/file_text.h"
 #include "store/load_records.h"
-#include "store/messages.h"
+#include "locale/messages.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The converters between the program's GB18030 and the UTF-8 of terminals: writes cut
 // anywhere, bytes that are not text, characters GBK lacks.
-#include "model/charset.h"
+#include "locale/charset.h"
 
 #include <gtest/gtest.h>
 

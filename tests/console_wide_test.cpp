@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/charset.h"
+#include "locale/charset.h"
 
 namespace {
 

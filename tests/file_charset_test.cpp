@@ -1,6 +1,6 @@
 // Which files are read as UTF-8: GBK text that happens to be valid UTF-8 must stay GBK, an
 // editor's UTF-8 must still be found.
-#include "model/file_charset.h"
+#include "locale/file_charset.h"
 #include "store/file_text.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Where a save goes and what it refuses: links followed to the file they end at,
 // directories and files with other hard links refused.
-#include "store/file_identity.h"
+#include "files/file_identity.h"
 
 #include <gtest/gtest.h>
 

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "model/text.h"
-#include "store/file_identity_win.h"
-#include "store/file_writer.h"
+#include "files/file_identity_win.h"
+#include "files/file_writer.h"
 #include "store/import_file.h"
 #include "support/session.h"
 

@@ -1,5 +1,5 @@
 // The catalogue's lookup and the arguments put into its messages.
-#include "store/messages.h"
+#include "locale/messages.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/rows.h"
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 #include "support/session.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The signal handlers of a save: installed for its duration only, never over a signal the
 // session was started to ignore (nohup), and gone with the last temporary disarmed.
-#include "store/temp_cleanup.h"
+#include "files/temp_cleanup.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "model/charset.h"
+#include "locale/charset.h"
 
 namespace con {
 namespace {

@@ -1,6 +1,6 @@
 #include "console/help.h"
 
-#include "store/messages.h"
+#include "locale/messages.h"
 
 std::string HelpText() {
   std::string text(msg::Tr(

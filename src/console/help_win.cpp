@@ -1,6 +1,6 @@
 #include "console/help.h"
 
-#include "store/messages.h"
+#include "locale/messages.h"
 
 // Windows has no manual page; the README.txt beside devmgr.exe takes its place, and the
 // console shows the dialogue in Unicode whatever its code page.

@@ -9,7 +9,7 @@
 #include "console/texts_gbk.h"
 #include "store/file_text.h"
 #include "store/import_file.h"
-#include "store/messages.h"
+#include "locale/messages.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "store/messages.h"
+#include "locale/messages.h"
 #include "store/record_file.h"
 
 namespace con {

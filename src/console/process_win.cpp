@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/file_identity_win.h"
+#include "files/file_identity_win.h"
 
 namespace {
 

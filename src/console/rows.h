@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "model/device.h"
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 
 // Prints the header row: the eight labels, each followed by a tab and a blank, the last
 // by a tab and a line feed.

@@ -5,7 +5,7 @@
 #include "console/io.h"
 #include "model/device.h"
 #include "store/load_records.h"
-#include "store/messages.h"
+#include "locale/messages.h"
 
 namespace con {
 

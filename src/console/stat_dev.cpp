@@ -9,7 +9,7 @@
 #include "console/rows.h"
 #include "console/texts_gbk.h"
 #include "model/orders.h"
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 #include "store/record_file.h"
 
 namespace {

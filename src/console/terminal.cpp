@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include "model/charset.h"
-#include "store/messages.h"
+#include "locale/charset.h"
+#include "locale/messages.h"
 
 namespace con {
 namespace {

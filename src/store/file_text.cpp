@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "model/charset.h"
-#include "store/messages.h"
+#include "locale/charset.h"
+#include "locale/messages.h"
 
 namespace {
 

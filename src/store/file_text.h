@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/file_charset.h"
-#include "store/file_bytes.h"
+#include "locale/file_charset.h"
+#include "files/file_bytes.h"
 
 // Finds the encoding of file and, unless it is GB18030, replaces the bytes by their
 // GB18030 form, the byte-order mark dropped, in a new buffer that keeps room bytes free

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "store/blank_mask.h"
-#include "store/file_bytes.h"
-#include "store/file_open.h"
+#include "files/file_bytes.h"
+#include "files/file_open.h"
 #include "store/file_text.h"
 #include "store/load_records.h"
 

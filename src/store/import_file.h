@@ -8,7 +8,7 @@
 #include <string>
 
 #include "model/device.h"
-#include "model/file_charset.h"
+#include "locale/file_charset.h"
 
 // How reading an import file ended.
 enum class ImportResult {

@@ -7,10 +7,10 @@
 #include <new>
 #include <string_view>
 
-#include "store/file_bytes.h"
-#include "store/file_open.h"
+#include "files/file_bytes.h"
+#include "files/file_open.h"
 #include "store/file_text.h"
-#include "store/messages.h"
+#include "locale/messages.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "model/device.h"
-#include "model/file_charset.h"
+#include "locale/file_charset.h"
 
 // Why a record file was refused: the 1-based line (0: the file as a whole) and a reason
 // in English.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/device.h"
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 
 // Appends the decimal text of value to out.
 void AppendDecimal(std::string& out, long long value);

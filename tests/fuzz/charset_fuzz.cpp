@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/charset.h"
-#include "model/file_charset.h"
+#include "locale/charset.h"
+#include "locale/file_charset.h"
 #include "store/file_text.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "model/device.h"
-#include "store/backup.h"
+#include "files/backup.h"
 #include "store/load_records.h"
 
 namespace {

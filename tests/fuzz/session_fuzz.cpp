@@ -22,7 +22,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/operations.h"
-#include "model/charset.h"
+#include "locale/charset.h"
 #include "session_checks.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "model/charset.h"
+#include "locale/charset.h"
 
 namespace charset {
 namespace {

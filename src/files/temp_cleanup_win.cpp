@@ -1,9 +1,9 @@
-#include "store/temp_cleanup.h"
+#include "files/temp_cleanup.h"
 
 #include <cwchar>
 #include <string>
 
-#include "store/file_identity_win.h"
+#include "files/file_identity_win.h"
 
 namespace {
 

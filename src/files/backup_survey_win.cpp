@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "store/backup.h"
-#include "store/file_identity_win.h"
-#include "store/messages.h"
+#include "files/backup.h"
+#include "files/file_identity_win.h"
+#include "locale/messages.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <cstdlib>
 
-#include "console/language.h"
-#include "store/messages.h"
+#include "locale/language.h"
+#include "locale/messages.h"
 
 void ChooseMessageLanguage() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {

@@ -1,11 +1,11 @@
-#include "model/file_charset.h"
+#include "locale/file_charset.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "model/charset.h"
-#include "model/reading_weight.h"
+#include "locale/charset.h"
+#include "locale/reading_weight.h"
 
 namespace charset {
 namespace {

@@ -1,9 +1,9 @@
 // The parts of the file writer that every platform shares: buffering and the outcome.
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 
 #include <cstring>
 
-#include "store/temp_cleanup.h"
+#include "files/temp_cleanup.h"
 
 void AtomicFileWriter::Disarm() {
   DisarmTempCleanup(slot_);

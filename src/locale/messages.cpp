@@ -1,9 +1,9 @@
-#include "store/messages.h"
+#include "locale/messages.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "store/messages_table.h"
+#include "locale/messages_table.h"
 
 namespace msg {
 namespace {

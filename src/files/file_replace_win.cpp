@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "store/file_identity_win.h"
+#include "files/file_identity_win.h"
 
 namespace {
 

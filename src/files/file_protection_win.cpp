@@ -1,6 +1,6 @@
 // The protection a new file takes over from the one it replaces, on Windows: the security
 // descriptor, the attributes that stay with a file, compression and named streams.
-#include "store/file_identity_win.h"
+#include "files/file_identity_win.h"
 
 #include <winioctl.h>
 

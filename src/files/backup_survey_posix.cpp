@@ -7,9 +7,9 @@
 
 #include <cstring>
 
-#include "store/backup.h"
-#include "store/file_identity.h"
-#include "store/messages.h"
+#include "files/backup.h"
+#include "files/file_identity.h"
+#include "locale/messages.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "model/reading_weight.h"
+#include "locale/reading_weight.h"
 
 #include <cstddef>
 
-#include "model/char_classes.h"
-#include "model/charset.h"
+#include "locale/char_classes.h"
+#include "locale/charset.h"
 
 namespace charset {
 namespace {

@@ -1,4 +1,4 @@
-#include "store/file_identity.h"
+#include "files/file_identity.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,10 +9,10 @@
 #include <csignal>
 #include <cstring>
 
-#include "store/backup.h"
-#include "store/file_access.h"
-#include "store/messages.h"
-#include "store/temp_cleanup.h"
+#include "files/backup.h"
+#include "files/file_access.h"
+#include "locale/messages.h"
+#include "files/temp_cleanup.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "console/language.h"
-#include "store/messages.h"
+#include "locale/language.h"
+#include "locale/messages.h"
 
 void ChooseMessageLanguage() {
   const LCID lcid = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);

@@ -2,8 +2,8 @@
 // the classic length limit, and the names of temporary files.
 #include <cstdio>
 
-#include "model/code_page_win.h"
-#include "store/file_identity_win.h"
+#include "locale/code_page_win.h"
+#include "files/file_identity_win.h"
 
 namespace {
 

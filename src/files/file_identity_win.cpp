@@ -1,11 +1,11 @@
-#include "store/file_identity_win.h"
+#include "files/file_identity_win.h"
 
 #include <cstdint>
 
-#include "model/code_page_win.h"
-#include "store/backup.h"
-#include "store/messages.h"
-#include "store/temp_cleanup.h"
+#include "locale/code_page_win.h"
+#include "files/backup.h"
+#include "locale/messages.h"
+#include "files/temp_cleanup.h"
 
 namespace {
 

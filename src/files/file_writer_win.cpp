@@ -1,14 +1,14 @@
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstring>
 
-#include "store/backup.h"
-#include "store/file_identity_win.h"
-#include "store/messages.h"
-#include "store/temp_cleanup.h"
+#include "files/backup.h"
+#include "files/file_identity_win.h"
+#include "locale/messages.h"
+#include "files/temp_cleanup.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "store/file_access.h"
+#include "files/file_access.h"
 
 #include <acl/libacl.h>
 #include <attr/libattr.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "store/messages.h"
+#include "locale/messages.h"
 
 namespace {
 

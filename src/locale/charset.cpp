@@ -1,4 +1,4 @@
-#include "model/charset.h"
+#include "locale/charset.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "model/charset.h"
-#include "model/code_page_win.h"
+#include "locale/charset.h"
+#include "locale/code_page_win.h"
 
 namespace charset {
 namespace {

@@ -1,5 +1,5 @@
-#include "store/file_open.h"
-#include "store/messages.h"
+#include "files/file_open.h"
+#include "locale/messages.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,10 +2,10 @@
 // into place, hard links for an old backup where the volume has them; the rule is
 // backup.cpp.
 
-#include "store/backup.h"
-#include "store/file_identity_win.h"
-#include "store/messages.h"
-#include "store/temp_cleanup.h"
+#include "files/backup.h"
+#include "files/file_identity_win.h"
+#include "locale/messages.h"
+#include "files/temp_cleanup.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "store/file_writer.h"
+#include "files/file_writer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "store/backup.h"
-#include "store/file_identity.h"
-#include "store/messages.h"
-#include "store/temp_cleanup.h"
+#include "files/backup.h"
+#include "files/file_identity.h"
+#include "locale/messages.h"
+#include "files/temp_cleanup.h"
 
 namespace {
 

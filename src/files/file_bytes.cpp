@@ -1,4 +1,4 @@
-#include "store/file_bytes.h"
+#include "files/file_bytes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 // The rule of keeping backups, written once for every platform (see backup.h); the
 // platform files give it links, copies and directory listings.
-#include "store/backup.h"
+#include "files/backup.h"
 
-#include "store/messages.h"
+#include "locale/messages.h"
 
 namespace {
 

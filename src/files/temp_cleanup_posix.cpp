@@ -1,4 +1,4 @@
-#include "store/temp_cleanup.h"
+#include "files/temp_cleanup.h"
 
 #include <limits.h>
 #include <unistd.h>

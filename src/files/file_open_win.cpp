@@ -1,10 +1,10 @@
-#include "store/file_open.h"
+#include "files/file_open.h"
 
 #include <fcntl.h>
 #include <io.h>
 
-#include "store/file_identity_win.h"
-#include "store/messages.h"
+#include "files/file_identity_win.h"
+#include "locale/messages.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // second handle deletes when the process ends, also when it is killed. A byte-range lock on
 // its first byte reaches where share modes do not: programs under Wine with prefixes of their
 // own, and file servers that lock for Unix programs.
-#include "store/dir_lock.h"
+#include "files/dir_lock.h"
 
 #include <windows.h>
 

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
-#include "store/backup.h"
-#include "store/file_identity.h"
-#include "store/messages.h"
-#include "store/temp_cleanup.h"
+#include "files/backup.h"
+#include "files/file_identity.h"
+#include "locale/messages.h"
+#include "files/temp_cleanup.h"
 
 namespace {
 
