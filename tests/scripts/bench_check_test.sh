@@ -15,9 +15,9 @@ gen=$(dirname "$devmgr")/bench/gen_import
 bench=$(realpath "$(dirname "$0")/../../bench")
 source "$bench/jobs.sh"
 export LC_ALL=C PEERS=$bench/peers
-for tool in mawk gawk sqlite3 sort grep iconv cmp; do
-  command -v "$tool" >/dev/null || { echo "FAIL: no $tool (make deps installs it)"; exit 1; }
-done
+# The peers' tools (sort, grep, iconv and cmp are the base system's).
+source "$bench/../scripts/deps_lib.sh"
+need_tools --fail mawk gawk sqlite3
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

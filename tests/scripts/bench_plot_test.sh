@@ -5,7 +5,8 @@
 # Skipped (77) without gnuplot (make deps installs it).
 # Usage: bench_plot_test.sh <devmgr> <pause shim>.
 set -euo pipefail
-command -v gnuplot >/dev/null || { echo "SKIP: no gnuplot"; exit 77; }
+source "$(dirname "$0")/../../scripts/deps_lib.sh"
+need_tools gnuplot
 plot=$(cd "$(dirname "$0")/../../bench" && pwd)/plot.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -7,9 +7,9 @@
 source "$(dirname "$0")/fault_lib.sh"
 CLOSER="$NOPAUSE"
 root=$(cd "$(dirname "$0")/../.." && pwd)
-for tool in Xvfb xdotool convert fc-list localedef; do
-  command -v "$tool" >/dev/null || { echo "no $tool: skipped" >&2; exit 77; }
-done
+source "$root/scripts/deps_lib.sh"
+# The pictures are taken with ImageMagick's import and measured with its convert.
+need_tools Xvfb xdotool convert import fc-list wineserver
 fc-list | grep -q 'WenQuanYi Zen Hei Mono' || { echo "no CJK console font: skipped" >&2; exit 77; }
 wine_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
 program="Z:${DEVMGR//\//\\}"  # the Unix path through Wine's drive Z:

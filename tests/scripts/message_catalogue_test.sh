@@ -6,9 +6,8 @@
 # Usage: message_catalogue_test.sh <devmgr> <pause shim>.
 source "$(dirname "$0")/fault_lib.sh"
 root=$(cd "$(dirname "$0")/../.." && pwd)
-for tool in msgfmt xgettext msgcmp; do
-  command -v "$tool" >/dev/null || { echo "no $tool (gettext): skipped"; exit 77; }
-done
+source "$root/scripts/deps_lib.sh"
+need_tools msgfmt xgettext msgcmp
 
 mapfile -t sources < <(cd "$root" && find src -name '*.cpp' | sort)
 (cd "$root" && xgettext -C --from-code=UTF-8 --keyword=Tr --keyword=Say --no-location \

@@ -12,6 +12,7 @@ export LC_ALL=C.UTF-8
 bin=$(realpath "$1")
 tree=$(dirname "$bin")
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/deps_lib.sh"
 fail() {
   echo "FAIL: $*"
   exit 1
@@ -66,7 +67,7 @@ if command -v mandoc >/dev/null; then
   mandoc -Tlint -Wwarning "$root/man/devmgr.1" >"$work/mandoc.log" 2>&1 ||
     fail "mandoc -Tlint: $(cat "$work/mandoc.log")"
 fi
-command -v lintian >/dev/null || { echo "SKIP: no lintian (make deps installs it)"; exit 77; }
+need_tools lintian
 # Status 1: a tag at the levels named; 2: lintian itself failed. Either fails the test.
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
   fail "lintian: $(grep -v 'root privileges' "$work/lintian.log")"

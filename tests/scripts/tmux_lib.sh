@@ -1,9 +1,7 @@
 # Running a program on a terminal for the scripts: a tmux server of its own for each run.
 # Sourced, never run.
-command -v tmux >/dev/null 2>&1 || {
-  echo "FAIL: tmux is not installed (scripts/ensure-deps.sh test installs it)"
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/deps_lib.sh"
+need_tools --fail tmux
 
 # Waits up to $3 tenths of a second until the screen of tmux server $1 shows the text $2.
 wait_for_screen() {
