@@ -73,7 +73,7 @@ missing_rows() {
     awk -v w="$word" '!/^#/ && $1 == w { found = 1 } END { exit !found }' "$1" && continue
     grep -qxF -- "$word" "$work/functions" && continue
     [[ $(type -t "$word") =~ ^(builtin|keyword)$ ]] && continue
-    candidates "$word" | tr ' ' '\n' | grep -qxFf - "$work/base_paths" && continue
+    grep -qxFf <(candidates "$word" | tr ' ' '\n') "$work/base_paths" && continue
     echo "$word (called in $(awk -v w="$word" '$1 != "function" && $4 == w {
       print $2 ":" $3; exit }' "$work/words"))"
   done <"$work/called"
@@ -119,7 +119,8 @@ cases=(
 for row in "${cases[@]}"; do
   IFS='|' read -r tools installed want skip <<<"$row"
   got=no
-  wants "$tools" "$installed" test | grep -qx imagemagick && got=yes
+  wants "$tools" "$installed" test >"$work/wants"
+  grep -qx imagemagick "$work/wants" && got=yes
   [ "$got" = "$want" ] || fail "on '$tools' with '$installed': imagemagick wanted: $got"
   [ "$(skip_status "$tools" "$installed")" = "$skip" ] ||
     fail "on '$tools' with '$installed': need_tools status $(skip_status "$tools" "$installed")"
