@@ -94,15 +94,15 @@ xdotool() { timeout 20 xdotool "$@" 2>/dev/null || true; }
 
 # Types a token and Return. A Chinese character is typed alone:
 # xdotool gives it a key of its own for a moment, which must not change before Wine has
-# read the key.
+# read the key: the binding lasts the --delay (xdotool takes it back after the delay, and
+# a pause after the call came too late: under load a character was lost now and then).
 type_token() {
   if LC_ALL=C grep -q '^[ -~]*$' <<<"$1"; then
     xdotool type "${to[@]}" --delay 40 -- "$1"
   else
     local i
     for ((i = 0; i < ${#1}; i++)); do
-      xdotool type "${to[@]}" -- "${1:i:1}"
-      sleep 0.3
+      xdotool type "${to[@]}" --delay 400 -- "${1:i:1}"
     done
   fi
   xdotool key "${to[@]}" Return
