@@ -1,8 +1,9 @@
+# shellcheck shell=bash
 # Reads scripts/commands.txt, the table of what building and testing call and the Debian
 # package of each: scripts/ensure-deps.sh installs from it and the test scripts skip by
 # it (need_tools), so both decide alike whether a tool is there. Sourced, never run; uses
-# only bash and dpkg-query. DEVMGR_COMMANDS names another table (for the table's own test).
-DEVMGR_COMMANDS="${DEVMGR_COMMANDS:-$(cd "${BASH_SOURCE[0]%/*}" && pwd)/commands.txt}"
+# only bash and dpkg-query.
+DEVMGR_COMMANDS="$(cd "${BASH_SOURCE[0]%/*}" && pwd)/commands.txt"
 
 # Prints the table's rows (name, package, step, check), without comments and blank lines.
 dep_rows() {

@@ -33,9 +33,10 @@ while read -r name package step check extra; do
   [[ $check != file || $name == /* ]] || fail "row '$row': a file row names no path"
 done <"$table"
 
-# The words called as commands, "call FILE LINE WORD", and the functions defined.
+# The words called as commands ("call" or "external" FILE LINE WORD), and the functions
+# defined ("function" FILE LINE NAME).
 {
-  for file in tests/scripts/*.sh scripts/*.sh tests/fuzz/run.sh bench/jobs.sh bench/plot.sh; do
+  for file in tests/scripts/*.sh scripts/*.sh tests/fuzz/run.sh bench/jobs.sh bench/plot.sh .ci/run; do
     awk -f tests/scripts/command_words.awk "$file"
   done
   awk -v MAKE=1 -f tests/scripts/command_words.awk Makefile
