@@ -157,8 +157,10 @@ Protection ReadProtection(const SaveTarget& target);
 HANDLE CreateProtected(const std::wstring& name, const Protection& protection);
 
 // Copies the file from to the new file to, created exclusively as a save's temporary is, with
-// from's protection (CreateProtected, ReadProtection), bytes, compression and named streams;
-// a from that another program holds is waited for (Patiently). CopyFileW would give the copy
+// from's protection (CreateProtected, ReadProtection), bytes, compression and named streams,
+// and flushes it through the handle that created it (a descriptor taken over may not let this
+// user open it for writing again); a from that another program holds is waited for
+// (Patiently). CopyFileW would give the copy
 // the folder's defaults: it copies no security descriptor. False with GetLastError() telling
 // why, ERROR_FILE_EXISTS when to exists; a copy begun is deleted again then.
 bool CopyProtected(const std::wstring& from, const std::wstring& to);

@@ -145,7 +145,7 @@ bool CopyProtected(const std::wstring& from, const std::wstring& to) {
   bool copied = out != INVALID_HANDLE_VALUE;
   if (copied) {
     CopyCompressionAndStreams(out, to, protection);
-    copied = CopyBytes(in, out);
+    copied = CopyBytes(in, out) && FlushFileBuffers(out);  // by the handle that may write
     error = GetLastError();
     if (!copied) DeleteByHandle(out);
     CloseHandle(out);
