@@ -1,8 +1,9 @@
 // Saving and importing on Windows: lines end in CRLF on disk, GBK names reach the wide file
 // API, refused targets keep every byte, this machine's stale temporaries go and another's
 // stay, the backup keeps the old content; saves while another program holds the file; the
-// file's descriptor and attributes kept; import files open by GBK names and UTF-8 ones are
-// converted.
+// file's descriptor and attributes kept, by backups too; names by their full paths, machines
+// by their DNS names; Ctrl+C's removal ordered with the rename; import files open by GBK names
+// and UTF-8 ones are converted.
 #include <windows.h>
 #include <sddl.h>
 
@@ -16,6 +17,7 @@
 #include "model/text.h"
 #include "files/file_identity_win.h"
 #include "files/file_writer.h"
+#include "files/temp_cleanup.h"
 #include "store/import_file.h"
 #include "support/session.h"
 
@@ -373,6 +375,36 @@ TEST(FileNamesWin, MachinePartsKeepMachinesApart) {
   }
   EXPECT_EQ(MachinePart(L"FINANCE-LAPTOP-01"), "FINANCE-LAPTOP-01");
   EXPECT_EQ(TemporaryNameFor("sub\\dev.out", "M", 7, 3), "sub\\.dev.out.tmp-M-7-3");
+}
+
+// Ctrl+C or the window closing during a save: the control handler's removal, on a thread of
+// its own as the system runs it, waits while a rename of the temporary is under way, and then
+// finds the temporary's name gone; the renamed dev.out stays.
+TEST(TempCleanupWin, RemovalWaitsForARenameUnderWay) {
+  InFreshDir dir;
+  Put("dev.out", "old\r\n");
+  const std::string temp = TemporaryName("dev.out", 0);
+  Put(temp, "new\r\n");
+  const int slot = ArmTempCleanup(temp.c_str());
+  ASSERT_GE(slot, 0);
+  const auto remove = [](void*) -> DWORD {
+    RemoveArmedTemporaries();
+    return 0;
+  };
+  HANDLE handler = nullptr;
+  {
+    const TempCleanupHeldOff renaming;
+    handler = CreateThread(nullptr, 0, remove, nullptr, 0, nullptr);
+    ASSERT_NE(handler, nullptr);
+    EXPECT_EQ(WaitForSingleObject(handler, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Raw(temp), "new\r\n");
+    EXPECT_TRUE(MoveFileExW(WideName(temp).c_str(), L"dev.out", MOVEFILE_REPLACE_EXISTING));
+  }
+  EXPECT_EQ(WaitForSingleObject(handler, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(handler);
+  DisarmTempCleanup(slot);
+  EXPECT_EQ(Raw("dev.out"), "new\r\n");
+  EXPECT_EQ(Temporaries(), "");
 }
 
 // Notepad's UTF-8, with or without its byte-order mark, is converted; GBK is taken as it is.

@@ -79,6 +79,10 @@ bool Patiently(const std::function<bool()>& attempt, const std::function<bool(DW
 // ERROR_LOCK_VIOLATION.
 bool HeldError(DWORD error);
 
+// What the console control handler does before the process ends (temp_cleanup_win.cpp):
+// deletes the temporaries armed by ArmTempCleanup, once no TempCleanupHeldOff is held.
+void RemoveArmedTemporaries();
+
 // Holds the console control handler off the temporaries that ArmTempCleanup armed, for its
 // lifetime (temp_cleanup_win.cpp). Every rename of an armed temporary runs under one, so that
 // the handler, which deletes them by name on a thread of its own, deletes a temporary before

@@ -36,14 +36,18 @@ class Locked {
 // keeps the main thread's renames of armed temporaries (TempCleanupHeldOff) out of that gap,
 // where the file it marks could already be the renamed dev.out.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  Locked held;
-  for (int i = 0; i < kSlots; ++i) {
-    if (armed[i]) DeleteFileW(temp_path[i]);
-  }
+  RemoveArmedTemporaries();
   return FALSE;
 }
 
 }  // namespace
+
+void RemoveArmedTemporaries() {
+  Locked held;
+  for (int i = 0; i < kSlots; ++i) {
+    if (armed[i]) DeleteFileW(temp_path[i]);
+  }
+}
 
 int ArmTempCleanup(const char* path) {
   const std::wstring wide = WideName(path);
