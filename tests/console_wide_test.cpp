@@ -52,6 +52,44 @@ TEST(WideConsoleWiring, ShowsWritesInUtf16WithCrlf) {
   }
 }
 
+// A long listing goes to the console in pieces of at most 8,192 units; a surrogate pair that
+// a piece would cut in two (CJK Extension B, U+20000) goes whole with the next piece, one
+// that ends a piece stays in it.
+TEST(WideConsoleWiring, NeverEndsAPieceInsideASurrogatePair) {
+  // The cut itself, also where the code page has no four-byte forms to print a pair from.
+  const std::u16string straddling = std::u16string(con::kConsolePiece - 1, u'a') + u"\xD840\xDC00";
+  EXPECT_EQ(con::ConsolePiece(straddling), con::kConsolePiece - 1);
+  EXPECT_EQ(con::ConsolePiece(std::u16string_view(straddling).substr(1)), con::kConsolePiece);
+  std::u16string pair;
+  charset::GbToUtf16 probe;
+  probe.Convert(Gb("𠀀"), pair);
+  if (pair != u"\xD840\xDC00") GTEST_SKIP() << "no GB18030 four-byte forms here";
+  const struct {
+    std::size_t before;  // units ahead of the pair
+    std::vector<std::size_t> pieces;
+  } kCases[] = {
+      {con::kConsolePiece - 1, {con::kConsolePiece - 1, 4}},  // straddles the first cut
+      {con::kConsolePiece - 2, {con::kConsolePiece, 2}},      // ends the first piece
+      {2 * con::kConsolePiece - 1, {con::kConsolePiece, con::kConsolePiece - 1, 4}},
+  };
+  for (const auto& c : kCases) {
+    std::u16string shown;
+    std::vector<std::size_t> pieces;
+    con::Wiring inner;
+    inner.write = [](std::string_view) { ADD_FAILURE() << "pipe write"; };
+    const auto show = [&](std::u16string_view text) {
+      pieces.push_back(text.size());
+      EXPECT_FALSE(text.back() >= 0xD800 && text.back() <= 0xDBFF) << c.before;
+      shown.append(text);
+    };
+    con::Wire(con::WideConsoleWiring(inner, {show, nullptr, nullptr}));
+    con::Out(std::string(c.before, 'a') + Gb("𠀀") + "\n");
+    con::Flush();
+    EXPECT_EQ(pieces, c.pieces) << c.before;
+    EXPECT_EQ(shown, std::u16string(c.before, u'a') + pair + u"\r\n") << c.before;
+  }
+}
+
 TEST(WideConsoleWiring, ReadsTypedUtf16AsGb) {
   struct Case {
     const char* name;

@@ -1,8 +1,9 @@
 // Saving and importing on Windows: lines end in CRLF on disk, GBK names reach the wide file
 // API, refused targets keep every byte, this machine's stale temporaries go and another's
 // stay, the backup keeps the old content; saves while another program holds the file; the
-// file's descriptor and attributes kept; import files open by GBK names and UTF-8 ones are
-// converted.
+// file's descriptor and attributes kept, by backups too; names by their full paths, machines
+// by their DNS names; Ctrl+C's removal ordered with the rename; import files open by GBK names
+// and UTF-8 ones are converted.
 #include <windows.h>
 #include <sddl.h>
 
@@ -16,6 +17,7 @@
 #include "model/text.h"
 #include "files/file_identity_win.h"
 #include "files/file_writer.h"
+#include "files/temp_cleanup.h"
 #include "store/import_file.h"
 #include "support/session.h"
 
@@ -190,9 +192,9 @@ bool PosixRenames() {
   return renamed;
 }
 
-// Share modes as indexers (rwd), editors (rw) and spreadsheets (none) take them. A holder
-// without delete sharing makes the save wait about five seconds before it gives up; one that
-// lets go meanwhile lets it through.
+// Share modes as indexers (rwd), editors (rw), readers (r, rd) and spreadsheets (none) take
+// them. A holder without delete sharing makes the save wait about five seconds before it gives
+// up, whatever else it shares; one that lets go meanwhile lets it through.
 TEST(FileWriterWin, SavesWhileAnotherProgramHoldsTheFile) {
   InFreshDir dir;
   const bool posix = PosixRenames();
@@ -203,25 +205,35 @@ TEST(FileWriterWin, SavesWhileAnotherProgramHoldsTheFile) {
     WriteResult result;
     const char* on_disk;
     const char* reason;  // empty for a save that got through
+    bool keep_backup = false;
   } kCases[] = {
       {L"rwd", 60000, posix ? WriteResult::kOk : WriteResult::kWriteFailed,
        posix ? "new\r\n" : "old\r\n", posix ? "" : kHeld},
       {L"rw", 60000, WriteResult::kWriteFailed, "old\r\n", kHeld},
-      {L"none", 60000, WriteResult::kOpenFailed, "old\r\n",
-       "dev.out: may not be written: In use by another program"},
+      {L"none", 60000, WriteResult::kWriteFailed, "old\r\n", kHeld},
       {L"rw", 1000, WriteResult::kOk, "new\r\n", ""},
+      // Readers that share reading only (.NET's File.OpenRead), or reading and deleting: the
+      // same wait, not a refusal at once; the backup's copy waits too.
+      {L"r", 1000, WriteResult::kOk, "new\r\n", ""},
+      {L"rd", 60000, posix ? WriteResult::kOk : WriteResult::kWriteFailed,
+       posix ? "new\r\n" : "old\r\n", posix ? "" : kHeld},
+      {L"none", 1000, WriteResult::kOk, "new\r\n", "", true},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << fs::path(c.share).string() << " " << c.ms);
     Put("dev.out", "old\r\n");
+    fs::remove("dev.out~");
     std::string reason;
     {
       Holder holder(c.share, c.ms);
       ASSERT_TRUE(holder.held());
-      EXPECT_EQ(WriteFileAtomically("dev.out", "new\n", {.reason = &reason}), c.result);
+      EXPECT_EQ(WriteFileAtomically("dev.out", "new\n",
+                                    {.keep_backup = c.keep_backup, .reason = &reason}),
+                c.result);
     }
     EXPECT_EQ(Raw("dev.out"), c.on_disk);
     EXPECT_EQ(reason, c.reason);
+    EXPECT_EQ(Raw("dev.out~"), c.keep_backup ? "old\r\n" : "<missing>");
     EXPECT_EQ(Temporaries(), "");
   }
 }
@@ -265,6 +277,134 @@ TEST(FileWriterWin, KeepsTheFilesDescriptorAndAttributes) {
   EXPECT_EQ(Raw("dev.out"), "new\r\n");
   EXPECT_EQ(Sddl(L"dev.out"), before);
   EXPECT_EQ(GetFileAttributesW(L"dev.out") & kAttributes, attributes);
+  // The backups of the next save: dev.out~ a copy of dev.out, with all of its protection
+  // where a copy would get the folder's defaults; the older dev.out~ kept as dev.out.~1~
+  // with its own.
+  Put("dev.out~", "older\r\n");
+  const std::wstring older = Sddl(L"dev.out~");
+  ASSERT_NE(older, before);
+  ASSERT_EQ(WriteFileAtomically("dev.out", "newer\n", {.keep_backup = true}), WriteResult::kOk);
+  EXPECT_EQ(Raw("dev.out~"), "new\r\n");
+  EXPECT_EQ(Sddl(L"dev.out~"), before);
+  EXPECT_EQ(GetFileAttributesW(L"dev.out~") & kAttributes, attributes);
+  EXPECT_EQ(Raw("dev.out.~1~"), "older\r\n");
+  EXPECT_EQ(Sddl(L"dev.out.~1~"), older);
+}
+
+// The name the file API gets is judged by its full form: the classic one up to the limit of a
+// directory's full name (MAX_PATH - 12), the "\\?\" form past it, whatever the name as written.
+TEST(FileNamesWin, LongFormByTheFullName) {
+  const std::wstring dir = L"C:\\" + std::wstring(200, L'd');
+  const std::wstring at_limit = dir + L"\\" + std::wstring(247 - dir.size() - 1, L'x');
+  const std::wstring past = at_limit + L"y";
+  const std::wstring unc = L"\\\\server\\share\\" + std::wstring(250, L'u');
+  const struct {
+    std::wstring name, full, api;
+  } kCases[] = {
+      {L"dev.out", dir + L"\\dev.out", L"dev.out"},
+      {L"x", at_limit, L"x"},
+      {L"xy", past, L"\\\\?\\" + past},
+      {L".dev.out.tmp-PC-1-0", past, L"\\\\?\\" + past},
+      {L"s", unc, L"\\\\?\\UNC\\server\\share\\" + std::wstring(250, L'u')},
+      {L"\\\\?\\" + past, L"\\\\?\\" + past, L"\\\\?\\" + past},
+      {L"COM1", L"\\\\.\\COM1", L"COM1"},
+      {L"bad", L"", L"bad"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(LongFormFor(c.name, c.full), c.api) << fs::path(c.name).string();
+  }
+}
+
+// In a working directory where dev.out still takes the classic form but its temporaries and
+// backups do not (a folder of 236 characters), every name of a save that is past the limit
+// goes to the file API in the long form, and the save with its backups gets through.
+TEST(FileNamesWin, SavesInADeepWorkingDirectory) {
+  InFreshDir fresh;
+  std::wstring dir = fs::current_path().wstring();
+  ASSERT_LT(dir.size(), 200u);
+  fs::path deep = std::wstring(236 - dir.size() - 1, L'd');
+  fs::create_directory(deep);
+  fs::current_path(deep);
+  dir = fs::current_path().wstring();
+  ASSERT_EQ(dir.size(), 236u);
+  for (const std::string& name :
+       {std::string("dev.out"), TemporaryName("dev.out", 0), TemporaryName("dev.out~", 99),
+        std::string("dev.out~"), std::string("dev.out.~12~")}) {
+    const std::wstring api = WideName(name);
+    const std::wstring full = dir + L"\\" + fs::path(name).wstring();
+    EXPECT_EQ(api, full.size() < MAX_PATH - 12 ? fs::path(name).wstring() : L"\\\\?\\" + full)
+        << name;
+  }
+  Put("dev.out", "old\r\n"), Put("dev.out~", "older\r\n");
+  std::string reason;
+  EXPECT_EQ(WriteFileAtomically("dev.out", "new\n", {.keep_backup = true, .reason = &reason}),
+            WriteResult::kOk)
+      << reason;
+  EXPECT_EQ(Raw("dev.out"), "new\r\n");
+  EXPECT_EQ(Raw("dev.out~"), "old\r\n");
+  EXPECT_EQ(Raw("dev.out.~1~"), "older\r\n");
+  EXPECT_EQ(Temporaries(), "");
+  fs::current_path("..");
+}
+
+// Temporaries carry the machine's whole DNS name: two PCs whose NetBIOS names agree in their
+// 15 characters write apart, and so do names that agree in what a long name keeps of them.
+// Every name is within its room and valid in a file name.
+TEST(FileNamesWin, MachinePartsKeepMachinesApart) {
+  const std::wstring fqdn = std::wstring(240, L'h') + L".corp";
+  const struct {
+    std::wstring a, b;
+  } kCases[] = {
+      {L"FINANCE-LAPTOP-01", L"FINANCE-LAPTOP-02"},
+      {L"finance-laptop-01.corp.example.com", L"finance-laptop-01.lab.example.com"},
+      {fqdn + L"1", fqdn + L"2"},
+      {L"财务电脑一", L"财务电脑二"},
+      {L"PC:a", L"PC*a"},
+      {L"", L"PC"},
+  };
+  for (const auto& c : kCases) {
+    const std::string a = MachinePart(c.a), b = MachinePart(c.b);
+    SCOPED_TRACE(a + " " + b);
+    EXPECT_NE(TemporaryNameFor("dev.out", a, 4242, 0), TemporaryNameFor("dev.out", b, 4242, 0));
+    for (const std::string& part : {a, b}) {
+      EXPECT_LE(part.size(), 64u);
+      EXPECT_EQ(part.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                       "0123456789-_.~"),
+                std::string::npos);
+    }
+  }
+  EXPECT_EQ(MachinePart(L"FINANCE-LAPTOP-01"), "FINANCE-LAPTOP-01");
+  EXPECT_EQ(TemporaryNameFor("sub\\dev.out", "M", 7, 3), "sub\\.dev.out.tmp-M-7-3");
+}
+
+// Ctrl+C or the window closing during a save: the control handler's removal, on a thread of
+// its own as the system runs it, waits while a rename of the temporary is under way, and then
+// finds the temporary's name gone; the renamed dev.out stays.
+TEST(TempCleanupWin, RemovalWaitsForARenameUnderWay) {
+  InFreshDir dir;
+  Put("dev.out", "old\r\n");
+  const std::string temp = TemporaryName("dev.out", 0);
+  Put(temp, "new\r\n");
+  const int slot = ArmTempCleanup(temp.c_str());
+  ASSERT_GE(slot, 0);
+  const auto remove = [](void*) -> DWORD {
+    RemoveArmedTemporaries();
+    return 0;
+  };
+  HANDLE handler = nullptr;
+  {
+    const TempCleanupHeldOff renaming;
+    handler = CreateThread(nullptr, 0, remove, nullptr, 0, nullptr);
+    ASSERT_NE(handler, nullptr);
+    EXPECT_EQ(WaitForSingleObject(handler, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Raw(temp), "new\r\n");
+    EXPECT_TRUE(MoveFileExW(WideName(temp).c_str(), L"dev.out", MOVEFILE_REPLACE_EXISTING));
+  }
+  EXPECT_EQ(WaitForSingleObject(handler, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(handler);
+  DisarmTempCleanup(slot);
+  EXPECT_EQ(Raw("dev.out"), "new\r\n");
+  EXPECT_EQ(Temporaries(), "");
 }
 
 // Notepad's UTF-8, with or without its byte-order mark, is converted; GBK is taken as it is.

@@ -19,7 +19,7 @@ struct WideState {
   std::size_t typed_pos = 0;
 };
 
-// Shows UTF-16 text through show with each line feed as CR LF.
+// Shows UTF-16 text through show with each line feed as CR LF, in pieces of ConsolePiece.
 void ShowWithCrlf(const std::function<void(std::u16string_view)>& show,
                   std::u16string_view text) {
   std::u16string shown;
@@ -28,7 +28,11 @@ void ShowWithCrlf(const std::function<void(std::u16string_view)>& show,
     if (unit == u'\n') shown.push_back(u'\r');
     shown.push_back(unit);
   }
-  if (!shown.empty()) show(shown);
+  for (std::u16string_view rest = shown; !rest.empty();) {
+    const std::size_t n = ConsolePiece(rest);
+    show(rest.substr(0, n));
+    rest.remove_prefix(n);
+  }
 }
 
 // Reads from the console until some GB18030 bytes are at hand; false at end of input.
@@ -45,6 +49,12 @@ bool ReadTyped(WideState& state) {
 }
 
 }  // namespace
+
+std::size_t ConsolePiece(std::u16string_view text) {
+  if (text.size() <= kConsolePiece) return text.size();
+  const char16_t last = text[kConsolePiece - 1];
+  return last >= 0xD800 && last <= 0xDBFF ? kConsolePiece - 1 : kConsolePiece;
+}
 
 Wiring CrlfWiring(Wiring inner) {
   Wiring w = inner;

@@ -10,8 +10,8 @@
 namespace con {
 
 std::vector<std::string> StartNote(const StartFacts& facts, std::size_t records) {
-  std::vector<std::string> lines;
-  if (!facts.interactive) return lines;
+  if (!facts.interactive) return {};
+  std::vector<std::string> lines = facts.platform_lines;
   if (facts.temporary) {
     lines.push_back(msg::Say("%s is a temporary folder: Windows deletes the files written "
                              "there, dev.out among them.",

@@ -17,6 +17,7 @@ struct StartFacts {
   bool interactive = false;  // standard input is a terminal or a console
   std::string directory;     // the working directory's full path, fit for standard error
   bool temporary = false;    // it lies inside the user's temporary folder (Windows only)
+  std::vector<std::string> platform_lines;  // the platform's own lines, told first
 };
 
 // The facts of this process.

@@ -1,12 +1,14 @@
 // The start note's facts on Windows: a console on standard input, the working directory,
-// and whether it lies inside the user's temporary folder, where Explorer runs a program
-// opened inside a zip and which Windows empties later.
+// whether it lies inside the user's temporary folder, where Explorer runs a program opened
+// inside a zip and which Windows empties later, and whether it is too deep for any save.
 #include <windows.h>
 
 #include <string>
 
 #include "console/start_note.h"
+#include "files/backup.h"
 #include "files/file_identity_win.h"
+#include "locale/messages.h"
 
 namespace con {
 namespace {
@@ -36,15 +38,34 @@ bool Inside(const std::wstring& directory, const std::wstring& folder) {
          folder.back() == L'\\';
 }
 
+// The working directory's full name; empty when it cannot be read.
+std::wstring WorkingDirectory() {
+  std::wstring directory(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 2; ++tries) {
+    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data());
+    if (n < directory.size()) return directory.substr(0, n);  // 0: unreadable
+    directory.resize(n);
+  }
+  return L"";
+}
+
+// Whether the working directory is too deep for the names devmgr writes there even in their
+// long form: the longest, a backup's temporary, has no full name or one past the 32,767
+// characters the file API takes.
+bool TooDeep() {
+  std::wstring longest;
+  if (!ToWide(TemporaryName(BackupPath("dev.out"), 99), &longest)) return false;
+  const std::wstring full = FullName(longest);
+  return full.empty() || LongFormFor(longest, full).size() >= 32767;
+}
+
 }  // namespace
 
 StartFacts ReadStartFacts() {
   StartFacts facts;
   DWORD mode = 0;
   facts.interactive = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
-  std::wstring directory(MAX_PATH, L'\0');
-  const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data());
-  directory.resize(n < directory.size() ? n : 0);
+  const std::wstring directory = WorkingDirectory();
   std::wstring temporary(MAX_PATH + 1, L'\0');
   const DWORD t = GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data());
   temporary.resize(t < temporary.size() ? t : 0);
@@ -52,6 +73,13 @@ StartFacts ReadStartFacts() {
                     Inside(LongFullPath(directory), LongFullPath(temporary));
   // A name the code page cannot hold all of is shown with '?' where GBK lacks a character.
   FromWide(directory, &facts.directory);
+  if (TooDeep()) {
+    facts.platform_lines.push_back(
+        msg::Say("%s is too deep a folder: Windows takes no file names that long, so no change "
+                 "can be saved there.",
+                 {facts.directory}));
+    facts.platform_lines.push_back(msg::Say("Start devmgr in a folder nearer the drive's root."));
+  }
   return facts;
 }
 

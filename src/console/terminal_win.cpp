@@ -27,7 +27,7 @@ bool IsConsole(HANDLE handle) {
 std::function<void(std::u16string_view)> ConsoleWriter(HANDLE out) {
   return [out](std::u16string_view text) {
     while (!text.empty()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 8192));
+      const DWORD chunk = static_cast<DWORD>(ConsolePiece(text));
       DWORD written = 0;
       if (!::WriteConsoleW(out, text.data(), chunk, &written, nullptr) || written == 0) return;
       text.remove_prefix(written);

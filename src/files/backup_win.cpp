@@ -35,7 +35,7 @@ bool FlushFile(const std::wstring& temp, DWORD* error) {
 Kept CopyFlushed(const std::string& from, const std::string& temp, const std::string& shown,
                  std::string* reason) {
   const std::wstring wide_temp = WideName(temp);
-  if (!CopyFileW(WideName(from).c_str(), wide_temp.c_str(), TRUE)) {
+  if (!CopyProtected(WideName(from), wide_temp)) {
     const DWORD error = GetLastError();
     if (IsTaken(error)) return Kept::kTaken;
     *reason = msg::Say("%s: cannot copy for the backup: %s", {from, SystemReason(error)});
@@ -51,7 +51,7 @@ Kept CopyFlushed(const std::string& from, const std::string& temp, const std::st
 // Moves the flushed copy at temp to the new name to, never over a file there.
 Kept MoveToNewName(const std::string& temp, const std::string& to, std::string* reason) {
   const std::wstring wide_temp = WideName(temp);
-  if (MoveFileExW(wide_temp.c_str(), WideName(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+  if (RenameToFreeName(wide_temp, WideName(to))) {
     return Kept::kDone;
   }
   const DWORD error = GetLastError();

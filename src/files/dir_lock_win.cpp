@@ -7,7 +7,7 @@
 // own, and file servers that lock for Unix programs.
 #include "files/dir_lock.h"
 
-#include <windows.h>
+#include "files/file_identity_win.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ constexpr wchar_t kLockName[] = L".devmgr.lock";
 // A devmgr that finds the lock held opens no handle that deletes the file: only the holder
 // does, once it has the lock. A lock file that a crash of the whole system left is taken over.
 DirLock LockWorkingDirectory() {
-  const HANDLE lock = CreateFileW(kLockName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+  const std::wstring name = ApiName(kLockName);  // a deep folder's takes the long form
+  const HANDLE lock = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
   if (lock == INVALID_HANDLE_VALUE) {
     return GetLastError() == ERROR_SHARING_VIOLATION ? DirLock::kHeldElsewhere
@@ -34,7 +35,7 @@ DirLock LockWorkingDirectory() {
   }
   // Both handles stay open for the rest of the process (a file system without byte-range
   // locks has the share mode alone).
-  CreateFileW(kLockName, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  CreateFileW(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
               OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   return DirLock::kTaken;
 }

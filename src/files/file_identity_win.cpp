@@ -118,7 +118,7 @@ void SweepTemporariesOf(const std::string& path) {
     if (!name.starts_with(name_prefix)) continue;
     const DWORD pid = TemporaryPid(name.substr(name_prefix.size()));
     if (pid == 0 || pid == self || ProcessAlive(pid)) continue;
-    DeleteFileW((dir + entry.cFileName).c_str());
+    DeleteFileW(ApiName(dir + entry.cFileName).c_str());
   } while (FindNextFileW(find, &entry));
   FindClose(find);
 }
@@ -181,16 +181,19 @@ std::string RefusalReason(const SaveTarget& target) {
     return msg::Say("%s: has %s hard links; replacing it would break them",
                     {target.path, std::to_string(target.links)});
   }
-  // Another program holding the file without sharing it, or a file the user may not
-  // change: the rename would fail too, after all the writing.
+  // A file the user may not change, or on a medium that takes no writing: the rename would
+  // fail too, after all the writing. A file that another program holds is not refused here,
+  // whatever it shares: the rename waits for it to let go.
   const HANDLE h = CreateFileW(WideName(target.path).c_str(), GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    return msg::Say("%s: may not be written: %s", {target.path, SystemReason(GetLastError())});
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return "";
   }
-  CloseHandle(h);
-  return "";
+  const DWORD error = GetLastError();
+  if (error != ERROR_ACCESS_DENIED && error != ERROR_WRITE_PROTECT) return "";
+  return msg::Say("%s: may not be written: %s", {target.path, SystemReason(error)});
 }
 
 void SweepStaleTemporaries(const std::string& path) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,10 +32,15 @@ bool FromWide(std::wstring_view wide, std::string* bytes);
 // empty when it is not valid.
 std::wstring WideName(std::string_view bytes);
 
-// The UTF-16 name to hand the file API for name: itself, or for a name too long for the
-// classic limit of MAX_PATH its full form behind "\\?\" (or "\\?\UNC\"), which every
-// Windows 10 takes whether or not long paths are enabled. Empty when name is empty.
+// The UTF-16 name to hand the file API for name, judged by the full name the system resolves
+// it to (a relative name against the working directory): name itself while that is within
+// the classic limit of MAX_PATH, else the full name behind "\\?\" (or "\\?\UNC\"), which
+// every Windows 10 takes whether or not long paths are enabled, up to 32,767 characters.
+// Empty when name is empty.
 std::wstring ApiName(const std::wstring& name);
+
+// ApiName for name, whose full form is full (empty when it has none).
+std::wstring LongFormFor(const std::wstring& name, const std::wstring& full);
 
 // The full form of name, normalised by the system; empty when it has none.
 std::wstring FullName(const std::wstring& name);
@@ -45,7 +51,7 @@ std::wstring FullName(const std::wstring& name);
 // FILE_SHARE_DELETE (indexers, scanners, sync agents) keep reading the old content; elsewhere
 // (FAT, most network shares, Wine) the classic replace, which any open handle on the old file
 // refuses. A refusal because the file is held, or a classic replace that finds it open, is tried
-// again with growing pauses for about five seconds. False with GetLastError() telling why;
+// again with growing pauses for about five seconds (Patiently), whatever the holder shares. False with GetLastError() telling why;
 // ERROR_SHARING_VIOLATION when the file stayed held.
 //
 // What is durable when this returns: only what was flushed before. The rename is a change of
@@ -59,6 +65,37 @@ bool ReplaceByHandle(HANDLE h, const std::wstring& to);
 // ReplaceByHandle for the file named from, opened here.
 bool MoveReplacing(const std::wstring& from, const std::wstring& to);
 
+// Renames the file from to to, never over a file there (ERROR_ALREADY_EXISTS then), with the
+// console handler held off the temporaries (TempCleanupHeldOff).
+bool RenameToFreeName(const std::wstring& from, const std::wstring& to);
+
+// Calls attempt until it succeeds, or fails with an error that held does not take for another
+// program holding a file, or about five seconds of growing pauses have passed (the wait of
+// ReplaceByHandle). False with GetLastError() telling why; ERROR_SHARING_VIOLATION when the
+// file stayed held.
+bool Patiently(const std::function<bool()>& attempt, const std::function<bool(DWORD)>& held);
+
+// Whether error says that another program holds a file: ERROR_SHARING_VIOLATION or
+// ERROR_LOCK_VIOLATION.
+bool HeldError(DWORD error);
+
+// What the console control handler does before the process ends (temp_cleanup_win.cpp):
+// deletes the temporaries armed by ArmTempCleanup, once no TempCleanupHeldOff is held.
+void RemoveArmedTemporaries();
+
+// Holds the console control handler off the temporaries that ArmTempCleanup armed, for its
+// lifetime (temp_cleanup_win.cpp). Every rename of an armed temporary runs under one, so that
+// the handler, which deletes them by name on a thread of its own, deletes a temporary before
+// its rename (which then fails) or finds its name gone after, and never the renamed file
+// through an open of the old name that the rename overtook. Not held across a pause.
+class TempCleanupHeldOff {
+ public:
+  TempCleanupHeldOff();
+  ~TempCleanupHeldOff();
+  TempCleanupHeldOff(const TempCleanupHeldOff&) = delete;
+  TempCleanupHeldOff& operator=(const TempCleanupHeldOff&) = delete;
+};
+
 // Deletes the open file h (opened with DELETE access) once it is closed; false if refused.
 bool DeleteByHandle(HANDLE h);
 
@@ -71,7 +108,9 @@ std::string SystemReason(DWORD error);
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason);
 
 // Why target must not be written: a directory, a read-only file, a file with other hard
-// links, or one the user may not open for writing. Empty when it may be written.
+// links, or one the user may not open for writing or whose medium takes no writing. Empty
+// when it may be written; also for a file another program holds, whatever it shares (the
+// rename waits for it, ReplaceByHandle).
 std::string RefusalReason(const SaveTarget& target);
 
 // What the name of every temporary of this machine for the file at path begins with:
@@ -79,9 +118,21 @@ std::string RefusalReason(const SaveTarget& target);
 std::string TemporaryPrefix(const std::string& path);
 
 // The name of this process's temporary number attempt for the file at path, beside it:
-// ".<name>.tmp-<machine>-<pid>-<attempt>". The machine's name keeps the temporaries of
-// devmgr on several PCs sharing one network folder apart: process ids are per machine.
+// ".<name>.tmp-<machine>-<pid>-<attempt>". The machine's name on the network (MachinePart)
+// keeps the temporaries of devmgr on several PCs sharing one network folder apart: process
+// ids are per machine.
 std::string TemporaryName(const std::string& path, int attempt);
+
+// The machine called name (its DNS name) as a part of file names: ASCII letters, digits,
+// '-', '_' and '.' as they are, any other character as "~" and its four hexadecimal digits;
+// past 64 characters, the first 46 and "~h" with 16 hexadecimal digits of a hash of the whole
+// name. "~none" for an empty name.
+std::string MachinePart(std::wstring_view name);
+
+// TemporaryPrefix and TemporaryName for the machine whose part is machine and the process pid.
+std::string TemporaryPrefixFor(const std::string& path, const std::string& machine);
+std::string TemporaryNameFor(const std::string& path, const std::string& machine, DWORD pid,
+                             int attempt);
 
 // Removes the temporary files of path and of its backup that this machine's processes left
 // and that are gone. Those of live processes, this one included, and every other machine's
@@ -108,6 +159,15 @@ Protection ReadProtection(const SaveTarget& target);
 // the folder's defaults when that fails too) and attributes. INVALID_HANDLE_VALUE with
 // GetLastError() telling why.
 HANDLE CreateProtected(const std::wstring& name, const Protection& protection);
+
+// Copies the file from to the new file to, created exclusively as a save's temporary is, with
+// from's protection (CreateProtected, ReadProtection), bytes, compression and named streams,
+// and flushes it through the handle that created it (a descriptor taken over may not let this
+// user open it for writing again); a from that another program holds is waited for
+// (Patiently). CopyFileW would give the copy
+// the folder's defaults: it copies no security descriptor. False with GetLastError() telling
+// why, ERROR_FILE_EXISTS when to exists; a copy begun is deleted again then.
+bool CopyProtected(const std::wstring& from, const std::wstring& to);
 
 // Gives the new file h, named name, the compression and the named streams of the old file,
 // as far as the file system holds them; nothing is reported, like a POSIX owner that cannot

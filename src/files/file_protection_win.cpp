@@ -1,5 +1,6 @@
 // The protection a new file takes over from the one it replaces, on Windows: the security
-// descriptor, the attributes that stay with a file, compression and named streams.
+// descriptor, the attributes that stay with a file, compression and named streams; and copies
+// that take all of it over from the file they copy (the backups).
 #include "files/file_identity_win.h"
 
 #include <winioctl.h>
@@ -36,24 +37,27 @@ HANDLE CreateWith(const std::wstring& name, const std::vector<unsigned char>& de
                      descriptor.empty() ? nullptr : &security, CREATE_NEW, attributes, nullptr);
 }
 
-// Copies the bytes of the open file from to the open file to; false when a read or write fails.
+// Copies the bytes of the open file from to the open file to; false with GetLastError()
+// telling why when a read or a write fails.
 bool CopyBytes(HANDLE from, HANDLE to) {
-  char block[1 << 14];
-  DWORD n = 0;
-  while (ReadFile(from, block, sizeof block, &n, nullptr) && n > 0) {
+  char block[1 << 16];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(from, block, sizeof block, &n, nullptr)) return false;
+    if (n == 0) return true;
     DWORD written = 0;
-    if (!WriteFile(to, block, n, &written, nullptr) || written != n) return false;
+    if (!WriteFile(to, block, n, &written, nullptr)) return false;
+    if (written != n) return SetLastError(ERROR_HANDLE_DISK_FULL), false;
   }
-  return true;
 }
 
 // Copies the named stream ":<name>:$DATA" of the file from to the file to.
 void CopyStream(const std::wstring& from, const std::wstring& to, const std::wstring& stream) {
-  const HANDLE in = CreateFileW((from + stream).c_str(), GENERIC_READ,
+  const HANDLE in = CreateFileW(ApiName(from + stream).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (in == INVALID_HANDLE_VALUE) return;
-  const HANDLE out = CreateFileW((to + stream).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+  const HANDLE out = CreateFileW(ApiName(to + stream).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out != INVALID_HANDLE_VALUE) {
     CopyBytes(in, out);
@@ -62,19 +66,38 @@ void CopyStream(const std::wstring& from, const std::wstring& to, const std::wst
   CloseHandle(in);
 }
 
+// The protection of the file at name, whose attributes are attributes.
+Protection ProtectionOf(const std::wstring& name, DWORD attributes) {
+  Protection protection;
+  protection.from = name;
+  constexpr SECURITY_INFORMATION kDacl = DACL_SECURITY_INFORMATION;
+  protection.descriptor =
+      Descriptor(name, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | kDacl);
+  protection.no_owner = Descriptor(name, GROUP_SECURITY_INFORMATION | kDacl);
+  protection.attributes = (attributes & kKeptAttributes) | FILE_ATTRIBUTE_NORMAL;
+  protection.compressed = (attributes & FILE_ATTRIBUTE_COMPRESSED) != 0;
+  return protection;
+}
+
+// Opens the file at name for reading, whatever others hold it for, waiting while another
+// program holds it without sharing reading; INVALID_HANDLE_VALUE when it cannot be opened.
+HANDLE OpenToCopy(const std::wstring& name) {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  const auto open = [&] {
+    h = CreateFileW(name.c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return h != INVALID_HANDLE_VALUE;
+  };
+  Patiently(open, HeldError);
+  return h;
+}
+
 }  // namespace
 
 Protection ReadProtection(const SaveTarget& target) {
-  Protection protection;
-  if (!target.exists) return protection;
-  protection.from = WideName(target.path);
-  constexpr SECURITY_INFORMATION kDacl = DACL_SECURITY_INFORMATION;
-  protection.descriptor =
-      Descriptor(protection.from, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | kDacl);
-  protection.no_owner = Descriptor(protection.from, GROUP_SECURITY_INFORMATION | kDacl);
-  protection.attributes = (target.attributes & kKeptAttributes) | FILE_ATTRIBUTE_NORMAL;
-  protection.compressed = (target.attributes & FILE_ATTRIBUTE_COMPRESSED) != 0;
-  return protection;
+  if (!target.exists) return {};
+  return ProtectionOf(WideName(target.path), target.attributes);
 }
 
 // The owner of another user can be given only by a backup operator or an administrator, and
@@ -109,4 +132,25 @@ void CopyCompressionAndStreams(HANDLE h, const std::wstring& name, const Protect
     if (stream_name != L"::$DATA") CopyStream(protection.from, name, stream.cStreamName);
   } while (FindNextStreamW(find, &stream));
   FindClose(find);
+}
+
+bool CopyProtected(const std::wstring& from, const std::wstring& to) {
+  const HANDLE in = OpenToCopy(from);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  GetFileInformationByHandle(in, &info);
+  const Protection protection = ProtectionOf(from, info.dwFileAttributes);
+  const HANDLE out = CreateProtected(to, protection);
+  DWORD error = GetLastError();
+  bool copied = out != INVALID_HANDLE_VALUE;
+  if (copied) {
+    CopyCompressionAndStreams(out, to, protection);
+    copied = CopyBytes(in, out) && FlushFileBuffers(out);  // by the handle that may write
+    error = GetLastError();
+    if (!copied) DeleteByHandle(out);
+    CloseHandle(out);
+  }
+  CloseHandle(in);
+  SetLastError(copied ? ERROR_SUCCESS : error);
+  return copied;
 }

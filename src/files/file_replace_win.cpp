@@ -3,6 +3,7 @@
 // holds the file.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "files/file_identity_win.h"
@@ -56,29 +57,41 @@ bool HeldOpen(const std::wstring& name) {
 // Whether the rename failed with error because a program holds the file to, which may let
 // go of it soon.
 bool Held(DWORD error, const std::wstring& to) {
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+  if (HeldError(error)) return true;
   return error == ERROR_ACCESS_DENIED && HeldOpen(to);
 }
 
 }  // namespace
 
-bool ReplaceByHandle(HANDLE h, const std::wstring& to) {
-  const std::wstring full = FullName(to);
-  if (full.empty()) return false;
-  bool posix = true;
+bool Patiently(const std::function<bool()>& attempt, const std::function<bool(DWORD)>& held) {
   DWORD slept = 0;
   for (DWORD pause = 20;; pause = std::min(2 * pause, kLongestPauseMs)) {
-    if (Rename(h, full, posix)) return true;
+    if (attempt()) return true;
     const DWORD error = GetLastError();
-    if (posix && Unsupported(error)) {
-      posix = false;  // and at once the classic way
-      continue;
-    }
-    if (!Held(error, to)) return SetLastError(error), false;
+    if (!held(error)) return SetLastError(error), false;
     if (slept >= kPatienceMs) return SetLastError(ERROR_SHARING_VIOLATION), false;
     Sleep(pause);
     slept += pause;
   }
+}
+
+bool HeldError(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Each try renames with the console handler held off the temporaries, between the pauses.
+bool ReplaceByHandle(HANDLE h, const std::wstring& to) {
+  const std::wstring full = FullName(to);
+  if (full.empty()) return false;
+  bool posix = true;
+  const auto rename = [&] {
+    const TempCleanupHeldOff held_off;
+    if (Rename(h, full, posix)) return true;
+    if (!posix || !Unsupported(GetLastError())) return false;
+    posix = false;  // and at once the classic way
+    return Rename(h, full, false);
+  };
+  return Patiently(rename, [&](DWORD error) { return Held(error, to); });
 }
 
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
@@ -91,6 +104,11 @@ bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
   CloseHandle(h);
   SetLastError(error);
   return moved;
+}
+
+bool RenameToFreeName(const std::wstring& from, const std::wstring& to) {
+  const TempCleanupHeldOff held_off;
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
 }
 
 bool DeleteByHandle(HANDLE h) {

@@ -32,16 +32,22 @@ class Locked {
 // Ctrl-C, Ctrl-Break, closing the console window, logging off or shutting down: deletes
 // the armed temporaries (a file still open goes when its handle closes, as the process
 // ends), then returns FALSE so that the next handler, by default ending the process,
-// follows.
+// follows. DeleteFileW opens the name and then marks what it opened for deletion; the lock
+// keeps the main thread's renames of armed temporaries (TempCleanupHeldOff) out of that gap,
+// where the file it marks could already be the renamed dev.out.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  Locked held;
-  for (int i = 0; i < kSlots; ++i) {
-    if (armed[i]) DeleteFileW(temp_path[i]);
-  }
+  RemoveArmedTemporaries();
   return FALSE;
 }
 
 }  // namespace
+
+void RemoveArmedTemporaries() {
+  Locked held;
+  for (int i = 0; i < kSlots; ++i) {
+    if (armed[i]) DeleteFileW(temp_path[i]);
+  }
+}
 
 int ArmTempCleanup(const char* path) {
   const std::wstring wide = WideName(path);
@@ -62,3 +68,7 @@ void DisarmTempCleanup(int slot) {
   Locked held;
   armed[slot] = false;
 }
+
+TempCleanupHeldOff::TempCleanupHeldOff() { AcquireSRWLockExclusive(&lock); }
+
+TempCleanupHeldOff::~TempCleanupHeldOff() { ReleaseSRWLockExclusive(&lock); }
