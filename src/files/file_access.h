@@ -4,6 +4,8 @@
 // them (libacl, libattr).
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 // Gives the new file fd the access ACL of the file at from. Set after the mode: with an
@@ -15,3 +17,13 @@ std::string CopyAccessList(const std::string& from, int fd);
 // Gives the new file fd the user. attributes of the file at from. Empty when they were
 // kept or there were none; else a note saying they could not be.
 std::string CopyUserAttributes(const std::string& from, int fd);
+
+// Whether the file at from has an access ACL that says more than its permission bits.
+bool HasExtendedAccessList(const std::string& from);
+
+// Gives the new file fd, the user's own but no longer in the group of the file at from, the
+// rights that group had there, by an ACL entry naming the group, with none for fd's own
+// group; the rest of from's ACL goes along. Set after the mode. Empty when done, else a
+// note saying the group's rights and ACL could not be kept (fd's own group then must not
+// get them: the caller takes the group bits away).
+std::string CarryGroupRights(const std::string& from, gid_t group, int fd);

@@ -18,8 +18,8 @@ struct SaveTarget {
   bool directory = false;
   bool in_place = false;  // a FIFO or a character device: written to, never replaced
   bool fifo = false;
-  bool other = false;     // a socket or a block device: refused
-  mode_t mode = 0;  // permission bits, with set-id and sticky bits
+  bool other = false;  // a socket or a block device: refused
+  mode_t mode = 0;     // permission bits, with set-id and sticky bits
   uid_t owner = 0;
   gid_t group = 0;
   nlink_t links = 0;
@@ -31,8 +31,21 @@ struct SaveTarget {
 // file they end at, which need not exist. False with a reason when they loop, or when a
 // link lies in a sticky directory that others may write and is owned by neither the user
 // nor the directory's owner: the kernel would not follow such a link for an open either
-// (protected symlinks), since another user may have planted it.
+// (protected symlinks), since another user may have planted it; likewise when LendsRights
+// says the link would lend the user's rights to its owner.
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason);
+
+// Fills target's status fields from the file at its path, following links; false when
+// there is none. A save reads it again after the sweep of dead temporaries, which may take
+// away a link of the file.
+bool ReadTargetStatus(SaveTarget* target);
+
+// Whether following the symbolic link at link, owned by owner, to next would let its owner
+// write through the user what that owner may not write: the link lies in a directory that
+// its group or others may write, it is neither the user's nor the directory owner's, and
+// owner could not write the file next ends at (nor, when there is none, create it in its
+// directory). The kernel's reasoning for protected hard links, applied to any such link.
+bool LendsRights(const std::string& link, uid_t owner, const std::string& next);
 
 // Why target must not be written: a directory, a socket or a block device, a regular file
 // with other hard links than its own backup, a file the user may not write, a FIFO or
