@@ -102,6 +102,7 @@ bool KeepBackup(const std::string& path, std::string* reason) {
   // lose it, nor it theirs.
   if (fixed.empty() && old.exists && !KeepNumbered(path, backup, &parked, &fixed, &note)) {
     parked.clear();
+    if (!LookAtFile(backup).exists) fixed.clear();  // another save moved it meanwhile
   }
   std::string where;
   std::string why;

@@ -1,7 +1,9 @@
 // What a save carries over besides the permission bits and the owner, on POSIX systems:
 // the old file's access ACL and its user. extended attributes, so that replacing the file
-// neither widens nor narrows who may use it. Both are copied with the libraries made for
-// them (libacl, libattr).
+// neither widens nor narrows who may use it; and where the user cannot give the new file
+// the old one's group, that group's rights by name. Where the owner or an ACL cannot be
+// kept, access is narrowed, never widened (CopyIdentity in file_identity.h). Both are
+// copied with the libraries made for them (libacl, libattr).
 #pragma once
 
 #include <sys/types.h>

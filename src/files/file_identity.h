@@ -60,11 +60,13 @@ std::string RefusalReason(const SaveTarget& target);
 // rule itself, whatever those settings.
 bool IsPlanted(const std::string& path, uid_t owner);
 
-// Gives the temporary file fd the identity of target: its mode, owner and group, access
-// ACL and user. attributes when the file is the user's or its owner could be given to the
-// temporary; else only the mode a new file of the user gets, so that the temporary never
-// grants more than that (the attributes are kept either way). Empty, or one note for
-// standard error when the ACL or the attributes could not be kept.
+// Gives the new file fd (a save's temporary, or a backup copy) the identity of target: its
+// mode, owner and group, access ACL and user. attributes when the file is the user's or its
+// owner could be given to fd. A file of the user's own whose group the user may not give
+// keeps that group's rights by an ACL entry naming it (else they are dropped, with a note).
+// Another user's file becomes the user's with never more access than it gave: its
+// permission bits less the umask, the owner's bits only where an ACL said more, no group
+// bits where the group is not kept; with one note. Empty, or one note for standard error.
 std::string CopyIdentity(int fd, const SaveTarget& target);
 
 // The prefix of every temporary file of target: ".<name>.tmp-" beside it.
