@@ -90,37 +90,55 @@ std::string Both(const std::string& first, const std::string& second) {
   return first.empty() || second.empty() ? first + second : first + "; " + second;
 }
 
+// Moves the backup found at backup, whatever it is by now, to a number of its own: from
+// then on no other session can lose it, nor it theirs. *parked gets the name (empty when
+// nothing was moved), *fixed why backup must stay as it is, *note where it went when no
+// number was free.
+void ParkOldBackup(const std::string& path, const std::string& backup, std::string* parked,
+                   std::string* fixed, std::string* note) {
+  const FileLook old = LookAtFile(backup);
+  *fixed = old.fixed;
+  if (!fixed->empty() || !old.exists) return;
+  if (!KeepNumbered(path, backup, parked, fixed, note)) {
+    parked->clear();
+    if (!LookAtFile(backup).exists) fixed->clear();  // another save moved it meanwhile
+  }
+}
+
+// Removes the parked backup again when the one now made at where holds all it held, and
+// with it its note.
+void TidyParked(const std::string& where, const std::string& parked, std::string* note) {
+  if (parked.empty() || where.empty()) return;
+  if (LookAtFile(parked).holds_bytes && !SameBytes(where, parked)) return;
+  RemoveBackupFile(parked);
+  note->clear();
+}
+
 }  // namespace
 
 bool KeepBackup(const std::string& path, std::string* reason) {
   const std::string backup = BackupPath(path);
-  const FileLook old = LookAtFile(backup);
-  std::string fixed = old.fixed;
   std::string parked;
-  std::string note;
-  // The backup found goes first to a number of its own: from then on no other session can
-  // lose it, nor it theirs.
-  if (fixed.empty() && old.exists && !KeepNumbered(path, backup, &parked, &fixed, &note)) {
-    parked.clear();
-    if (!LookAtFile(backup).exists) fixed.clear();  // another save moved it meanwhile
-  }
+  std::string fixed;
+  std::string parked_note;
+  ParkOldBackup(path, backup, &parked, &fixed, &parked_note);
   std::string where;
   std::string why;
+  std::string note;
   if (!KeepFound(path, backup, fixed.empty(), &where, &fixed, &why, &note)) {
-    if (!parked.empty()) MoveUnder(parked, backup, &why);  // as it was: a retry adds nothing
+    std::string ignored;
+    if (!parked.empty()) MoveUnder(parked, backup, &ignored);  // as it was: a retry adds nothing
     *reason = fixed.empty()
                   ? why
                   : msg::Say("%1$s; nor could a numbered backup be made: %2$s", {fixed, why});
     return false;
   }
-  if (!parked.empty() && !where.empty() &&
-      (!LookAtFile(parked).holds_bytes || SameBytes(where, parked))) {
-    RemoveBackupFile(parked);  // nothing the backup now made does not hold
-  }
+  TidyParked(where, parked, &parked_note);
   if (!where.empty() && where != backup) {
     note = Both(msg::Say("%1$s; the previous %2$s is kept as %3$s instead", {fixed, path, where}),
                 note);
   }
+  note = Both(parked_note, note);
   if (!note.empty()) *reason = note;
   return true;
 }
