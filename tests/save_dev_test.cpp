@@ -18,6 +18,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/rows.h"
+#include "files/backup.h"
 #include "files/file_writer.h"
 #include "support/session.h"
 
@@ -278,7 +279,7 @@ TEST(Backups, NoBackupWithRecordsIsLost) {
       {"planted", "dev.out=found dev.out~=theirs", Beside::kPlanted,
        "dev.out=new dev.out.~1~=found dev.out~=theirs", "another user's file"},
       {"held", "dev.out=found dev.out~=older", Beside::kHeld,
-       "dev.out=new dev.out.~1~=older dev.out.~2~=found dev.out~=older", "dev.out.~2~ instead"},
+       "dev.out=new dev.out.~1~=found dev.out~=older", "dev.out.~1~ instead"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -295,6 +296,27 @@ TEST(Backups, NoBackupWithRecordsIsLost) {
     EXPECT_EQ(Render(dir), c.after);
     EXPECT_EQ(reason.empty(), *c.note == '\0') << reason;
     EXPECT_NE(reason.find(c.note), std::string::npos) << reason;
+  }
+}
+
+// The next number follows the user's own backups, and others' only as far as they continue
+// the sequence: a far-off planted number neither ends the numbering nor leaps it.
+TEST(Backups, NextNumberIgnoresFarOffNumbersOfOthers) {
+  const struct {
+    const char* what;
+    std::vector<NumberedBackup> found;
+    int next;
+  } kCases[] = {
+      {"none", {}, 1},
+      {"own, with gaps", {{1, true}, {3, true}, {7, true}}, 8},
+      {"others continuing", {{2, false}, {1, false}, {90, false}}, 91},
+      {"others' planted far-off", {{1, true}, {999999999, false}}, 2},
+      {"others past own", {{150, true}, {240, false}, {400, false}}, 241},
+      {"own highest possible", {{999999999, true}}, 1000000000},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(NextBackupNumber(c.found), c.next);
   }
 }
 

@@ -1,5 +1,6 @@
 // What lies beside a file that a save replaces, on POSIX systems, for the rule of backups
-// (backup.cpp): what its backup is, whether it holds the same bytes, the numbers taken.
+// (backup.cpp): what its backup is, whether it holds the same bytes, the numbers taken and
+// whose they are.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,8 +53,10 @@ FileLook LookAtFile(const std::string& path) {
   FileLook look;
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return look;
-  // A directory is left to the rename, which fails for it (EISDIR) at the cost of a link.
-  if (IsPlanted(path, st)) {
+  look.exists = true;
+  if (!S_ISREG(st.st_mode)) {
+    look.fixed = msg::Say("%s: not a regular file, not replaced", {path});
+  } else if (IsPlanted(path, st)) {
     look.fixed =
         msg::Say("%s: another user's file in a shared sticky directory, not replaced", {path});
   }
@@ -74,17 +77,22 @@ bool SameBytes(const std::string& path, const std::string& backup) {
   return same;
 }
 
-int HighestBackupNumber(const std::string& path) {
+std::vector<NumberedBackup> ListNumberedBackups(const std::string& path) {
+  std::vector<NumberedBackup> found;
   DIR* dir = ::opendir(DirectoryOf(path).c_str());
-  if (dir == nullptr) return 0;
+  if (dir == nullptr) return found;
   const std::string_view name = NameOf(path);
-  int highest = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view found = entry->d_name;
-    if (!found.starts_with(name)) continue;
-    const int number = BackupNumber(found.substr(name.size()));
-    if (number > highest) highest = number;
+    const std::string_view entry_name = entry->d_name;
+    if (!entry_name.starts_with(name)) continue;
+    NumberedBackup backup;
+    backup.number = BackupNumber(entry_name.substr(name.size()));
+    if (backup.number == 0) continue;
+    struct stat st;
+    backup.own = ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                 S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    found.push_back(backup);
   }
   ::closedir(dir);
-  return highest;
+  return found;
 }

@@ -47,6 +47,7 @@ FileLook LookAtFile(const std::string& path) {
   FileLook look;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(WideName(path).c_str(), GetFileExInfoStandard, &data)) return look;
+  look.exists = true;
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     look.fixed = msg::Say("%s: is a directory", {path});
     return look;
@@ -68,21 +69,26 @@ bool SameBytes(const std::string& path, const std::string& backup) {
   return same;
 }
 
-int HighestBackupNumber(const std::string& path) {
+// Every regular file counts as the user's own here: a far-off number then leaves no number
+// free, and the rule keeps the file under a name of its own.
+std::vector<NumberedBackup> ListNumberedBackups(const std::string& path) {
+  std::vector<NumberedBackup> found;
   const std::wstring wide = WideName(path);
   const std::size_t start = NameStart(wide);
   const std::wstring name = wide.substr(start);
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW((wide.substr(0, start) + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int highest = 0;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileW((wide.substr(0, start) + L"*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return found;
   do {
-    const std::wstring_view entry = found.cFileName;
-    if (!entry.starts_with(name)) continue;
+    const std::wstring_view entry_name = entry.cFileName;
+    if (!entry_name.starts_with(name)) continue;
     std::string suffix;
-    for (const wchar_t c : entry.substr(name.size())) suffix.push_back(c < 0x80 ? char(c) : '?');
-    highest = std::max(highest, BackupNumber(suffix));
-  } while (FindNextFileW(search, &found));
+    for (const wchar_t c : entry_name.substr(name.size()))
+      suffix.push_back(c < 0x80 ? char(c) : '?');
+    const int number = BackupNumber(suffix);
+    const DWORD other = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (number != 0) found.push_back({number, (entry.dwFileAttributes & other) == 0});
+  } while (FindNextFileW(search, &entry));
   FindClose(search);
-  return highest;
+  return found;
 }

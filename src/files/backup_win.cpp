@@ -1,20 +1,11 @@
-// Keeping the old content of a file that a save replaces, on Windows: flushed copies moved
-// into place, hard links for an old backup where the volume has them; the rule is
-// backup.cpp.
+// Keeping the old content of a file that a save replaces, on Windows: hard links where the
+// volume has them, else flushed copies; moves that never replace; the rule is backup.cpp.
 
 #include "files/backup.h"
 #include "files/file_identity_win.h"
 #include "locale/messages.h"
-#include "files/temp_cleanup.h"
 
 namespace {
-
-// The temporary name of the attempt-th try at a new backup of the file whose backup is
-// backup: one prefix for every file of a save, with this process's id, so the sweep
-// knows whose it is.
-std::string BackupTemporary(const std::string& backup, int attempt) {
-  return TemporaryName(backup, attempt);
-}
 
 // Whether error says that a name to create exists already.
 bool IsTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
@@ -29,6 +20,8 @@ bool FlushFile(const std::wstring& temp, DWORD* error) {
   CloseHandle(h);
   return flushed;
 }
+
+}  // namespace
 
 // Copies from to the new file temp and flushes it; the reason calls the backup by the
 // name shown. kTaken when temp exists already (a file of another run).
@@ -48,54 +41,28 @@ Kept CopyFlushed(const std::string& from, const std::string& temp, const std::st
   return Kept::kFailed;
 }
 
-// Moves the flushed copy at temp to the new name to, never over a file there.
-Kept MoveToNewName(const std::string& temp, const std::string& to, std::string* reason) {
-  const std::wstring wide_temp = WideName(temp);
-  if (RenameToFreeName(wide_temp, WideName(to))) {
+// Not here: a second link of the file a save replaces would make the next save refuse it,
+// were the save cut short before its rename (file_identity_win.cpp counts every link).
+// The found file is copied instead.
+Kept LinkUnder(const std::string& /*from*/, const std::string& to, std::string* reason) {
+  *reason = msg::Say("%s: cannot link for the backup: %s", {to, SystemReason(ERROR_NOT_SUPPORTED)});
+  return Kept::kFailed;
+}
+
+// One prefix for every file of a save, with the computer's name and this process's id, so
+// the sweep knows whose it is.
+std::string BackupTemporaryName(const std::string& backup, int attempt) {
+  return TemporaryName(backup, attempt);
+}
+
+Kept MoveUnder(const std::string& from, const std::string& to, std::string* reason) {
+  if (RenameToFreeName(WideName(from), WideName(to))) {
     return Kept::kDone;
   }
   const DWORD error = GetLastError();
-  DeleteFileW(wide_temp.c_str());
   if (IsTaken(error)) return Kept::kTaken;
-  *reason = msg::Say("%s: cannot write the backup: %s", {to, SystemReason(error)});
+  *reason = msg::Say("%1$s: cannot be moved to %2$s: %3$s", {from, to, SystemReason(error)});
   return Kept::kFailed;
 }
 
-}  // namespace
-
-Kept KeepUnder(const std::string& from, bool link, const std::string& to, const std::string& backup,
-               std::string* reason) {
-  if (link && CreateHardLinkW(WideName(to).c_str(), WideName(from).c_str(), nullptr)) {
-    return Kept::kDone;
-  }
-  if (link && IsTaken(GetLastError())) return Kept::kTaken;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = BackupTemporary(backup, attempt);
-    const int slot = ArmTempCleanup(temp.c_str());
-    Kept kept = CopyFlushed(from, temp, to, reason);
-    const bool temp_taken = kept == Kept::kTaken;
-    if (kept == Kept::kDone) kept = MoveToNewName(temp, to, reason);
-    DisarmTempCleanup(slot);
-    if (!temp_taken) return kept;
-  }
-  *reason = msg::Say("%s: no free temporary name for the new backup", {backup});
-  return Kept::kFailed;
-}
-
-Kept ReplaceBackup(const std::string& path, const std::string& backup, std::string* reason) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = BackupTemporary(backup, attempt);
-    const int slot = ArmTempCleanup(temp.c_str());
-    Kept kept = CopyFlushed(path, temp, backup, reason);
-    if (kept == Kept::kDone && !MoveReplacing(WideName(temp), WideName(backup))) {
-      *reason =
-          msg::Say("%s: cannot replace the old backup: %s", {backup, SystemReason(GetLastError())});
-      DeleteFileW(WideName(temp).c_str());
-      kept = Kept::kNotReplaced;
-    }
-    DisarmTempCleanup(slot);
-    if (kept != Kept::kTaken) return kept;
-  }
-  *reason = msg::Say("%s: no free temporary name for the new backup", {backup});
-  return Kept::kFailed;
-}
+void RemoveBackupFile(const std::string& path) { DeleteFileW(WideName(path).c_str()); }

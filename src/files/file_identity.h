@@ -18,8 +18,8 @@ struct SaveTarget {
   bool directory = false;
   bool in_place = false;  // a FIFO or a character device: written to, never replaced
   bool fifo = false;
-  bool other = false;     // a socket or a block device: refused
-  mode_t mode = 0;  // permission bits, with set-id and sticky bits
+  bool other = false;  // a socket or a block device: refused
+  mode_t mode = 0;     // permission bits, with set-id and sticky bits
   uid_t owner = 0;
   gid_t group = 0;
   nlink_t links = 0;
@@ -31,8 +31,21 @@ struct SaveTarget {
 // file they end at, which need not exist. False with a reason when they loop, or when a
 // link lies in a sticky directory that others may write and is owned by neither the user
 // nor the directory's owner: the kernel would not follow such a link for an open either
-// (protected symlinks), since another user may have planted it.
+// (protected symlinks), since another user may have planted it; likewise when LendsRights
+// says the link would lend the user's rights to its owner.
 bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* reason);
+
+// Fills target's status fields from the file at its path, following links; false when
+// there is none. A save reads it again after the sweep of dead temporaries, which may take
+// away a link of the file.
+bool ReadTargetStatus(SaveTarget* target);
+
+// Whether following the symbolic link at link, owned by owner, to next would let its owner
+// write through the user what that owner may not write: the link lies in a directory that
+// its group or others may write, it is neither the user's nor the directory owner's, and
+// owner could not write the file next ends at (nor, when there is none, create it in its
+// directory). The kernel's reasoning for protected hard links, applied to any such link.
+bool LendsRights(const std::string& link, uid_t owner, const std::string& next);
 
 // Why target must not be written: a directory, a socket or a block device, a regular file
 // with other hard links than its own backup, a file the user may not write, a FIFO or
@@ -47,11 +60,13 @@ std::string RefusalReason(const SaveTarget& target);
 // rule itself, whatever those settings.
 bool IsPlanted(const std::string& path, uid_t owner);
 
-// Gives the temporary file fd the identity of target: its mode, owner and group, access
-// ACL and user. attributes when the file is the user's or its owner could be given to the
-// temporary; else only the mode a new file of the user gets, so that the temporary never
-// grants more than that (the attributes are kept either way). Empty, or one note for
-// standard error when the ACL or the attributes could not be kept.
+// Gives the new file fd (a save's temporary, or a backup copy) the identity of target: its
+// mode, owner and group, access ACL and user. attributes when the file is the user's or its
+// owner could be given to fd. A file of the user's own whose group the user may not give
+// keeps that group's rights by an ACL entry naming it (else they are dropped, with a note).
+// Another user's file becomes the user's with never more access than it gave: its
+// permission bits less the umask, the owner's bits only where an ACL said more, no group
+// bits where the group is not kept; with one note. Empty, or one note for standard error.
 std::string CopyIdentity(int fd, const SaveTarget& target);
 
 // The prefix of every temporary file of target: ".<name>.tmp-" beside it.

@@ -80,8 +80,25 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-// Fills target's status fields from the file at its path; false when there is none.
-bool ReadStatus(SaveTarget* target) {
+// Gives fd, the user's own file in place of another user's target, no more access than
+// target gave: its permission bits less the umask, only the owner's where an access ACL
+// that cannot be carried said more, no group rights where the group was not kept. One note.
+std::string NarrowToOldAccess(int fd, const SaveTarget& target, bool group_kept) {
+  mode_t mode = target.mode & NewFileMode();
+  if (HasExtendedAccessList(target.path)) mode &= S_IRWXU;
+  if (!group_kept) mode &= ~static_cast<mode_t>(S_IRWXG);
+  ::fchmod(fd, mode);
+  const std::string attributes = CopyUserAttributes(target.path, fd);
+  const std::string note = msg::Say(
+      "%s: belongs to another user; the new file is yours, with no more access than "
+      "the old one gave",
+      {target.path});
+  return attributes.empty() ? note : note + "; " + attributes;
+}
+
+}  // namespace
+
+bool ReadTargetStatus(SaveTarget* target) {
   struct stat st;
   if (::stat(target->path.c_str(), &st) != 0) return false;
   target->regular = S_ISREG(st.st_mode);
@@ -98,8 +115,6 @@ bool ReadStatus(SaveTarget* target) {
   return true;
 }
 
-}  // namespace
-
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -115,16 +130,23 @@ bool ResolveTarget(const std::string& path, SaveTarget* target, std::string* rea
     if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || !ReadLink(current, &text) ||
         text.empty()) {
       target->path = current;
-      target->exists = ReadStatus(target);
+      target->exists = ReadTargetStatus(target);
       return true;
     }
     if (IsProtectedLink(current, st)) {
+      *reason =
+          msg::Say("%s: a symbolic link of another user in a shared sticky directory; not followed",
+                   {current});
+      return false;
+    }
+    const std::string next = text[0] == '/' ? text : DirectoryPrefix(current) + text;
+    if (LendsRights(current, st.st_uid, next)) {
       *reason = msg::Say(
-          "%s: a symbolic link of another user in a shared sticky directory; not followed",
+          "%s: a symbolic link of another user, to a file that user may not write; not followed",
           {current});
       return false;
     }
-    current = text[0] == '/' ? text : DirectoryPrefix(current) + text;
+    current = next;
   }
   *reason = msg::Say("%s: too many levels of symbolic links", {path});
   return false;
@@ -160,29 +182,26 @@ std::string RefusalReason(const SaveTarget& target) {
     return msg::Say("%s: may not be written: %s", {path, msg::SystemError(errno)});
   }
   if (target.regular && IsStuckInSticky(target)) {
-    return msg::Say("%s: another user's file in a sticky directory; it cannot be replaced",
-                    {path});
+    return msg::Say("%s: another user's file in a sticky directory; it cannot be replaced", {path});
   }
   return "";
 }
 
 std::string CopyIdentity(int fd, const SaveTarget& target) {
   if (!target.exists) return "";
-  mode_t mode = target.mode;
-  bool kept = true;  // owner and group both, so the ACL's entries mean what they meant
-  if (target.owner == ::geteuid()) {
-    if (::fchown(fd, static_cast<uid_t>(-1), target.group) != 0) {
-      mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);  // another group must not gain access
-      kept = false;
-    }
-  } else if (::fchown(fd, target.owner, target.group) != 0) {
-    mode = NewFileMode();  // the user's own file now, as any new one of theirs
-    kept = false;
+  const bool own = target.owner == ::geteuid();
+  const bool owner_kept = own || ::fchown(fd, target.owner, target.group) == 0;
+  const bool group_kept =
+      (owner_kept && !own) || ::fchown(fd, static_cast<uid_t>(-1), target.group) == 0;
+  if (!owner_kept) return NarrowToOldAccess(fd, target, group_kept);
+  ::fchmod(fd, target.mode);
+  std::string note = group_kept ? CopyAccessList(target.path, fd)
+                                : CarryGroupRights(target.path, target.group, fd);
+  if (!group_kept && !note.empty()) {
+    ::fchmod(fd, target.mode & ~static_cast<mode_t>(S_IRWXG | S_ISGID));
   }
-  ::fchmod(fd, mode);
-  const std::string acl = kept ? CopyAccessList(target.path, fd) : "";
   const std::string attributes = CopyUserAttributes(target.path, fd);
-  return acl.empty() ? attributes : acl;
+  return note.empty() ? attributes : note;
 }
 
 std::string TemporaryPrefix(const std::string& path) {

@@ -4,11 +4,14 @@
 //
 // The file keeps its identity: a symbolic link is followed and stays a link (the file it
 // points to is replaced; a link another user planted in a shared sticky directory is not
-// followed), the old file's protection carries over to the temporary before a byte is
-// written (on POSIX systems the permission bits and, where permitted, the owner; on Windows
-// the DACL, the owner where permitted, the attributes, encryption, compression and named
-// streams), and a file with other hard links or one the user may not write is not replaced at
-// all. A FIFO or a character device is written in place, as to any program's output.
+// followed, nor one of another user in a folder others may write that points to a file its
+// owner may not write), the old file's protection carries over to the temporary before a
+// byte is written (on POSIX systems the permission bits, the group, the ACL and, where
+// permitted, the owner; when the owner cannot be kept the new file is the user's with never
+// more access than the old one gave, and a note says so; on Windows the DACL, the owner
+// where permitted, the attributes, encryption, compression and named streams), and a file
+// with other hard links or one the user may not write is not replaced at all. The temporary
+// is created no more open than the file it becomes. A FIFO or a character device is written in place, as to any program's output.
 // Another program reading the file does not stop a save where the system can replace a file
 // that is open; where it cannot (Windows without POSIX-semantics renames, or a program that
 // holds the file without delete sharing) the save waits about five seconds for it to let go.
@@ -38,7 +41,8 @@ enum class WriteResult {
 // How to write: whether to keep the old content as a backup, and where to put the reason
 // for a refusal or a failure (one line, from the message catalogue), if anywhere.
 struct WriteOptions {
-  bool keep_backup = false;  // keep an existing target as "<target>~" before replacing it
+  bool keep_backup = false;  // keep an existing target as "<target>~" before replacing it,
+                             // by the rule of backup.h
   std::string* reason = nullptr;
 };
 

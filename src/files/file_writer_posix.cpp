@@ -38,7 +38,12 @@ WriteResult AtomicFileWriter::Open(const std::string& target, const WriteOptions
     Refuse(why);
     return WriteResult::kOpenFailed;
   }
-  if (!target_->in_place) SweepStaleTemporaries(target_->path);
+  if (!target_->in_place) {
+    // A killed save may have left a temporary that is a second link of the file: its
+    // links are counted once that is gone.
+    SweepStaleTemporaries(target_->path);
+    target_->exists = ReadTargetStatus(target_.get());
+  }
   if (!(why = RefusalReason(*target_)).empty()) {
     Refuse(why);
     return WriteResult::kOpenFailed;
@@ -66,9 +71,9 @@ bool AtomicFileWriter::OpenInPlace() {
   const std::string& path = target_->path;
   fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   if (fd_ < 0) {
-    Refuse(errno == ENXIO ? msg::Say("%s: a FIFO that no process reads; not written", {path})
-                          : msg::Say("%s: cannot open for writing: %s",
-                                     {path, msg::SystemError(errno)}));
+    Refuse(errno == ENXIO
+               ? msg::Say("%s: a FIFO that no process reads; not written", {path})
+               : msg::Say("%s: cannot open for writing: %s", {path, msg::SystemError(errno)}));
     return false;
   }
   struct stat st;
@@ -82,11 +87,13 @@ bool AtomicFileWriter::OpenInPlace() {
   return true;
 }
 
-// The temporary is never more open than the old file, not even before CopyIdentity: it is
-// created with the old permission bits (less the umask) or, for a new file, 0666.
+// The temporary is never more open than the file it becomes, not even before CopyIdentity:
+// in place of an old file it is created with no more than the old owner's read and write
+// bits (CopyIdentity then gives it what it may have), a new file with 0666; both less the
+// umask.
 bool AtomicFileWriter::CreateTemporary() {
   const std::string prefix = TemporaryPrefix(target_->path);
-  const mode_t mode = target_->exists ? target_->mode & 0777 : 0666;
+  const mode_t mode = target_->exists ? target_->mode & 0600 : 0666;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp_ = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
     slot_ = ArmTempCleanup(temp_.c_str());
@@ -162,8 +169,7 @@ WriteResult AtomicFileWriter::Commit() {
   }
   if (!failed_ && ::rename(temp_.c_str(), path.c_str()) != 0) {
     const int error = errno;
-    fail(msg::Say("%s: cannot put the new file in its place: %s",
-                  {path, msg::SystemError(error)}));
+    fail(msg::Say("%s: cannot put the new file in its place: %s", {path, msg::SystemError(error)}));
     if (error == EISDIR) {
       Discard();
       return WriteResult::kOpenFailed;

@@ -56,4 +56,5 @@ run_target orders_fuzz -max_len=256 || failed=1
 run_target options_fuzz -max_len=128 -close_fd_mask=2 || failed=1
 run_target records_fuzz -max_len=4096 || failed=1
 run_target charset_fuzz -max_len=1024 || failed=1
+run_target backup_names_fuzz -max_len=512 || failed=1
 exit "$failed"

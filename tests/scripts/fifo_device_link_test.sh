@@ -60,6 +60,17 @@ if [ "$(id -u)" -eq 0 ]; then
   [ -p plantedfifo/dev.out ] && [ "$(ls -A plantedfifo | tr '\n' ' ')" = "dev.out err first.txt out " ] ||
     fail "planted FIFO: $(ls -lA plantedfifo)"
   pass "a FIFO planted by another user in a sticky directory gets no record"
+
+  # The same in a sticky directory that only its group may write (1770).
+  mkdir -m 1770 groupfifo && cp first.txt groupfifo/
+  runuser -u nobody -- mkfifo -m 666 /tmp/devmgr-fifo-$$ && mv /tmp/devmgr-fifo-$$ groupfifo/dev.out
+  open_reader groupfifo/dev.out
+  run_in groupfifo '1 1 first.txt 0'
+  read_all >group.got
+  holds groupfifo/out '写入文件打开失败！' && [ ! -s group.got ] &&
+    grep -q 'dev.out: a file of another user' groupfifo/err ||
+    fail "FIFO in a 1770 directory: not refused, or the reader got $(cat group.got)"
+  pass "a FIFO planted by another user in a group-writable sticky directory gets no record"
 else
   echo "skipped: a link of another user needs root to plant"
 fi
@@ -72,6 +83,21 @@ expected_record_file first.txt | cmp -s - fifo.got || fail "FIFO: the reader got
 [ -p fifo/dev.out ] && [ ! -e fifo/dev.out~ ] && no_temporaries fifo ||
   fail "FIFO: replaced, backed up or a temporary left"
 pass "a FIFO dev.out gets the records and stays a FIFO"
+
+# More than a pipe holds (64 KiB), to a reader that starts reading only later: the writes
+# wait for it, none fails half-way.
+mkdir late && mkfifo late/dev.out && make_records late/many.txt 3000
+[ "$(expected_record_file late/many.txt | wc -c)" -gt 65536 ] || fail "late reader: too few bytes"
+open_reader late/dev.out
+(cd late && printf '1 1 many.txt 0' | LD_PRELOAD="$NOPAUSE" "$DEVMGR" >out 2>err) &
+writer=$!
+for _ in $(seq 1 200); do holds late/out '读取完成' 2>/dev/null && break; sleep 0.05; done
+sleep 0.5
+read_all >late.got
+wait "$writer"
+expected_record_file late/many.txt | cmp -s - late.got && [ ! -s late/err ] ||
+  fail "late reader: got $(wc -c <late.got) bytes: $(cat late/err)"
+pass "a save of more than 64 KiB to a FIFO waits for a reader that starts late"
 
 mkdir lonely && mkfifo lonely/dev.out && cp first.txt lonely/
 status=0

@@ -103,6 +103,44 @@ expected_record_file first.txt | cmp -s - cut/dev.out && [ "$(cat cut/dev.out~)"
 no_temporaries cut || fail "cut short: left $(ls -A cut | grep '\.tmp-')"
 pass "after a save cut short between backup and rename, the next leaves no temporary"
 
+# A kill during the rename of a save left its backup's temporary as a second link of
+# dev.out; the next save sweeps it first and then counts the links: saved, not refused.
+mkdir crashed && printf 'old\n' >crashed/dev.out
+sh -c 'exit 0' &
+dead=$!
+wait "$dead"
+ln crashed/dev.out "crashed/.dev.out~.tmp-$dead-0"
+run_in crashed '1 1 ../first.txt 0'
+expected_record_file first.txt | cmp -s - crashed/dev.out && [ "$(cat crashed/dev.out~)" = old ] &&
+  [ ! -s crashed/err ] && no_temporaries crashed ||
+  fail "after a crash in the rename: $(cat crashed/err) $(names crashed)"
+pass "after a crash in the rename, the next save sweeps the second link, then saves"
+
+# Numbers no one can use up: another user's dev.out.~999999999~ is passed over (the older
+# dev.out~ takes 1); the user's own leaves no number, and the older goes to a name of its
+# own with a note. Every save goes on, nothing planted is touched.
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir planted && printf 'theirs\n' >planted/dev.out.~999999999~
+  chown 4242 planted/dev.out.~999999999~
+  printf 'found\n' >planted/dev.out && printf 'older\n' >planted/dev.out~
+  run_in planted '1 1 ../first.txt 0'
+  [ "$(cat planted/dev.out.~1~)" = older ] && [ "$(cat planted/dev.out~)" = found ] &&
+    [ "$(cat planted/dev.out.~999999999~)" = theirs ] && [ ! -s planted/err ] ||
+    fail "planted number: $(names planted) $(cat planted/err)"
+  pass "another user's dev.out.~999999999~ does not stop the numbering"
+else
+  echo "skipped: another user's numbered backup needs root to plant"
+fi
+mkdir ownlast && printf 'mine\n' >ownlast/dev.out.~999999999~
+printf 'found\n' >ownlast/dev.out && printf 'older\n' >ownlast/dev.out~
+run_in ownlast '1 1 ../first.txt 4 1 1 0'
+[ "$(grep -c -F -- "$(gbk '已保存更改')" ownlast/out)" -eq 2 ] &&
+  [ "$(cat ownlast/dev.out~)" = found ] && [ "$(cat ownlast/dev.out.~kept-*~)" = older ] &&
+  [ "$(cat ownlast/dev.out.~999999999~)" = mine ] &&
+  grep -q 'dev.out~: no numbered name is free; kept as dev.out.~kept-' ownlast/err ||
+  fail "numbers used up: $(names ownlast) $(cat ownlast/err)"
+pass "with the numbers used up the save goes on, the older backup under a name of its own"
+
 # The access ACL and a user. attribute stay; the owning group keeps its own rights, which
 # the mode's group bits (the ACL's mask) do not show.
 mkdir acl && printf 'old\n' >acl/dev.out && chmod 640 acl/dev.out
@@ -124,7 +162,10 @@ for mode in 640 600 604; do
   [ "$(stat -c %a "mode$mode/dev.out")" = "$mode" ] || fail "mode $mode became" \
     "$(stat -c %a "mode$mode/dev.out")"
 done
-pass "modes 0640, 0600 and 0604 are kept"
+(umask 022 && mkdir mode644 && printf 'old\n' >mode644/dev.out && chmod 644 mode644/dev.out &&
+  run_in mode644 '1 1 ../first.txt 0')
+[ "$(stat -c %a mode644/dev.out)" = 644 ] || fail "mode 644 became $(stat -c %a mode644/dev.out)"
+pass "modes 0640, 0600 and 0604 are kept under umask 077, 0644 under 022"
 mkdir hard && printf 'old\n' >hard/dev.out && ln hard/dev.out hard/twin
 run_in hard '1 1 ../first.txt 0'
 holds hard/out '写入文件打开失败！' && grep -q '^devmgr: .*dev.out: has 2 hard links' hard/err ||

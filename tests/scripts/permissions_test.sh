@@ -104,4 +104,63 @@ holds "$sticky/out" '写入文件打开失败！' &&
 [ "$(cat "$sticky/dev.out")" = old ] && [ "$(ls -A "$sticky" | tr '\n' ' ')" = "dev.out err in.txt out " ] ||
   fail "sticky directory: $(ls -A "$sticky")"
 pass "another user's dev.out in a sticky directory is refused, nothing left behind"
+# Access never widened when the owner cannot be kept. Root's dev.out 0600 whose ACL lets
+# nobody write: nobody's save makes it nobody's, owner's rights only, with one note.
+aclfile="$WORK/aclfile"
+mkdir "$aclfile" && chmod 777 "$aclfile" && printf '%s' "$records" >"$aclfile/in.txt"
+printf 'old\n' >"$aclfile/dev.out" && chmod 600 "$aclfile/dev.out"
+setfacl -m u:nobody:rw "$aclfile/dev.out"
+(umask 022 && session "$aclfile" '1 1 in.txt 0')
+[ "$(stat -c '%U %a' "$aclfile/dev.out")" = 'nobody 600' ] &&
+  [ "$(grep -c 'dev.out: belongs to another user; the new file is yours' "$aclfile/err")" -eq 1 ] ||
+  fail "ACL of another user's file: dev.out is $(stat -c '%U %a' "$aclfile/dev.out"): $(cat "$aclfile/err")"
+pass "another user's 0600 dev.out with an ACL: nobody's own, 0600, one note"
+
+# Without links the backups are copies: root's older 0640 dev.out~ (group nobody's) keeps
+# its mode under its number, the copy of root's 0666 dev.out is nobody's, no more open.
+copies="$WORK/copies"
+mkdir "$copies" && chmod 777 "$copies" && printf '%s' "$records" >"$copies/in.txt"
+printf 'found\n' >"$copies/dev.out" && printf 'older\n' >"$copies/dev.out~"
+chmod 666 "$copies/dev.out" && chmod 640 "$copies/dev.out~" && chgrp 65534 "$copies/dev.out~"
+(cd "$copies" && umask 022 && printf '1 1 in.txt 0' | as_user env DEVMGR_FAIL_LINK=1 \
+  LD_PRELOAD="$NOPAUSE $SHIM" "$DEVMGR" >out 2>err) || true
+[ "$(stat -c '%a' "$copies/dev.out.~1~")" = 640 ] && [ "$(cat "$copies/dev.out~")" = found ] &&
+  [ "$(stat -c '%U %a' "$copies/dev.out~")" = 'nobody 604' ] ||
+  fail "copies: dev.out.~1~ $(stat -c '%a' "$copies/dev.out.~1~"), dev.out~ $(stat -c '%a' "$copies/dev.out~")"
+pass "backups of another user's files: a 0640 one stays 0640, a copy no more open"
+
+# The user's own dev.out, in a group the user is not in, with an ACL: the group keeps its
+# rights by name, the ACL stays, the user's own group gets none.
+group="$WORK/group"
+mkdir "$group" && chmod 777 "$group" && printf '%s' "$records" >"$group/in.txt"
+printf 'old\n' >"$group/dev.out" && chown 65534:4243 "$group/dev.out" && chmod 640 "$group/dev.out"
+setfacl -m u:4242:r "$group/dev.out"
+session "$group" '1 1 in.txt 0'
+acl="$(getfacl -cn "$group/dev.out" 2>/dev/null | tr '\n' ' ')"
+[[ "$acl" == *"user:4242:r--"* && "$acl" == *"group::---"* && "$acl" == *"group:4243:r--"* &&
+  "$acl" == *"other::---"* ]] && [ ! -s "$group/err" ] ||
+  fail "group not the user's: ACL '$acl', $(cat "$group/err")"
+pass "the user's own file in another group keeps that group's rights and its ACL"
+
+# A colleague's link in a group-writable folder (2775): uid 4242 links dev.out to nobody's
+# notes in a 0700 directory, which 4242 may not write: refused like a planted link. A link
+# of 4242 to a file 4242 may write is followed.
+home="$WORK/home" team="$WORK/team"
+mkdir -m 700 "$home" && printf 'notes\n' >"$home/notes.txt" && chmod 600 "$home/notes.txt"
+chown -R 65534:65534 "$home"
+mkdir "$team" && chown 0:65534 "$team" && chmod 2775 "$team" && printf '%s' "$records" >"$team/in.txt"
+ln -s "$home/notes.txt" "$team/dev.out" && chown -h 4242 "$team/dev.out"
+session "$team" '1 1 in.txt 0'
+holds "$team/out" '写入文件打开失败！' &&
+  grep -q 'dev.out: a symbolic link of another user, to a file that user may not write' \
+    "$team/err" || fail "colleague's link: not refused: $(cat "$team/err")"
+[ "$(cat "$home/notes.txt")" = notes ] && [ "$(ls -A "$home")" = notes.txt ] ||
+  fail "colleague's link: notes.txt got $(cat "$home/notes.txt")"
+printf 'shared\n' >"$team/shared.txt" && chown 4242:65534 "$team/shared.txt"
+chmod 664 "$team/shared.txt" && rm "$team/dev.out"
+ln -s shared.txt "$team/dev.out" && chown -h 4242 "$team/dev.out"
+session "$team" '1 1 in.txt 0'
+expected_record_file <(printf '%s' "$records") | cmp -s - "$team/shared.txt" && [ -L "$team/dev.out" ] ||
+  fail "team link: not followed: $(cat "$team/err")"
+pass "a colleague's link is followed only to a file the colleague may write"
 echo "cases: $CASES"

@@ -4,7 +4,8 @@
  * such as the console's, and fsyncs of directories pass and are not counted.
  * DEVMGR_FAIL_LINK=1 fails every link(2) with EPERM, as on a file system without links.
  * DEVMGR_STOP_FSYNC=N stops the process (SIGSTOP) at the N-th fsync of a regular file, so a
- * test can look at a save half done; SIGCONT lets it go on. */
+ * test can look at a save half done; SIGCONT lets it go on. DEVMGR_STOP_FCHMOD=N stops it
+ * likewise at the N-th fchmod(2) of a regular file, before the mode changes. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -36,6 +37,14 @@ int fsync(int fd) {
     return -1;
   }
   return real(fd);
+}
+
+int fchmod(int fd, mode_t mode) {
+  static long stops;
+  static int (*real)(int, mode_t);
+  if (real == NULL) real = (int (*)(int, mode_t))dlsym(RTLD_NEXT, "fchmod");
+  if (ShouldFail("DEVMGR_STOP_FCHMOD", fd, &stops)) raise(SIGSTOP);
+  return real(fd, mode);
 }
 
 ssize_t read(int fd, void *buf, size_t n) {
