@@ -70,14 +70,14 @@ TEST(FileEncodingOf, ChosenFiles) {
       {"BOM alone", kBom, kUtf8},
       {"BOM and ASCII", kBom + "D001 pc", kUtf8},
       {"BOM and GBK that is valid UTF-8", kBom + Gbk("目录"), kUtf8},
-      {"BOM and invalid UTF-8", kBom + Gbk("设备"), kGb18030},
-      {"BOM and a surrogate", kBom + "\xED\xA0\x80", kGb18030},
+      {"BOM and invalid UTF-8: converted, never GBK", kBom + Gbk("设备"), kUtf8},
+      {"BOM and a surrogate", kBom + "\xED\xA0\x80", kUtf8},
       {"UTF-16LE mark alone", Le(u""), kUtf16Le},
       {"UTF-16LE, a surrogate pair", Le(u"\U0001F600"), kUtf16Le},
-      {"UTF-16LE cut in a unit", Le(u"ab").substr(0, 5), kGb18030},
-      {"UTF-16LE, a lone high surrogate", Le(std::u16string{u'a', char16_t{0xD800}}), kGb18030},
+      {"UTF-16LE cut in a unit", Le(u"ab").substr(0, 5), kUtf16Le},
+      {"UTF-16LE, a lone high surrogate", Le(std::u16string{u'a', char16_t{0xD800}}), kUtf16Le},
       {"UTF-16BE, a lone low surrogate", Be(std::u16string{u'a', char16_t{0xDC00}, u'a'}),
-       kGb18030},
+       kUtf16Be},
       {"UTF-16 without a mark", Le(u"ab").substr(2), kGb18030},
   };
   for (const Case& c : cases) EXPECT_EQ(charset::FileEncodingOf(c.bytes), c.encoding) << c.name;
@@ -109,7 +109,7 @@ TEST(DecodeFileText, EveryEncoding) {
     constexpr std::size_t kRoom = 64;
     FileBytes file{std::make_unique<char[]>(c.bytes.size() + kRoom), c.bytes.size()};
     std::memcpy(file.data.get(), c.bytes.data(), c.bytes.size());
-    EXPECT_EQ(DecodeFileText(file, kRoom), c.encoding) << c.name;
+    EXPECT_EQ(DecodeFileText(file, kRoom).encoding, c.encoding) << c.name;
     EXPECT_EQ(std::string(file.data.get(), file.size), c.text) << c.name;
     std::memset(file.data.get() + file.size, ' ', kRoom);  // the room is there
   }

@@ -68,7 +68,7 @@ TEST(LoadRecords, AcceptsRecordLinesAndRefusesOthersNamingTheLine) {
 #ifndef _WIN32
       // A private-use character GB18030 has no form for stays; the rest is converted.
       // (Windows' code pages still map this one, U+E81E, to FE 59 as GB18030-2000 did.)
-      {"1 A \uE81E打印机 h d 1 t 9\n", "1:A,\uE81E" + Gbk("打印机") + ",h,d,1,t,9"},
+      {"\xEF\xBB\xBF" "1 A \uE81E打印机 h d 1 t 9\n", "1:A,\uE81E" + Gbk("打印机") + ",h,d,1,t,9"},
 #endif
   };
   TempDir dir;

@@ -91,12 +91,14 @@ bool ReadRegularFile(const std::string& path, FileBytes* out, LoadError* error) 
 
 }  // namespace
 
-bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& records,
-                      LoadError* error) {
+namespace {
+
+// Walks the record lines of bytes[0, size), calling on_record(serial, tokens) for each; false
+// at the first line that breaks the rule, error (when given) saying which and why.
+template <typename OnRecord>
+bool WalkRecordLines(const char* bytes, std::size_t size, LoadError* error, OnRecord on_record) {
   const char* const end = bytes + size;
-  const std::size_t first = records.size();
-  TextStore& store = Texts();
-  std::size_t line = 0;
+  std::size_t line = 0, serial = 0;
   for (const char* p = bytes; p < end;) {
     ++line;
     const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
@@ -108,11 +110,27 @@ bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& rec
     p = next;
     if (n == 0) continue;
     if (n != 8) return Fail(error, line, LineReason(n));
-    const std::size_t serial = records.size() - first + 1;
-    if (!IsSerial(tokens[0], serial)) {
+    if (!IsSerial(tokens[0], ++serial)) {
       return Fail(error, line,
                   msg::Say("the first field is not the serial %s", {std::to_string(serial)}));
     }
+    on_record(serial, tokens);
+  }
+  return true;
+}
+
+// True when token is a decimal number, as the serial of a mistyped record line may be.
+bool IsDecimal(std::string_view token) {
+  return !token.empty() && token.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+}  // namespace
+
+bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& records,
+                      LoadError* error) {
+  const std::size_t first = records.size();
+  TextStore& store = Texts();
+  return WalkRecordLines(bytes, size, error, [&](std::size_t serial, std::string_view* tokens) {
     // Reserved once the file looks like a record file, not for an import file it is not.
     if (serial == 1) records.reserve(first + EstimateLines(bytes, size));
     device record;
@@ -121,16 +139,40 @@ bool ParseRecordLines(const char* bytes, std::size_t size, DevList::Records& rec
       record.*kDeviceFields[i] = store.Slice(tokens[i + 1].data(), tokens[i + 1].size());
     }
     records.push_back(record);
+  });
+}
+
+bool LooksLikeRecordFile(std::string_view bytes) {
+  std::size_t records = 0;
+  const bool whole = WalkRecordLines(bytes.data(), bytes.size(), nullptr,
+                                     [&](std::size_t, std::string_view*) { ++records; });
+  return whole && records > 0;
+}
+
+LoadError NearRecordFault(std::string_view bytes) {
+  const char* const end = bytes.data() + bytes.size();
+  std::size_t records = 0, others = 0;
+  for (const char* p = bytes.data(); p < end;) {
+    const char* eol = p;
+    while (eol < end && *eol != '\n' && *eol != '\r') ++eol;
+    std::string_view tokens[8];
+    const std::size_t n = SplitLine(p, eol, tokens);
+    p = eol + 1;
+    if (n == 0) continue;
+    ++(n == 8 && IsDecimal(tokens[0]) ? records : others);
+    if (others >= 16 && others > 4 * records) return {};  // plainly no record file
   }
-  return true;
+  LoadError fault;
+  if (records > others) WalkRecordLines(bytes.data(), bytes.size(), &fault, [](auto, auto) {});
+  return fault;
 }
 
 bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
-                    charset::FileEncoding* encoding) {
+                    DecodedText* decoded) {
   FileBytes file;
   if (!ReadRegularFile(path, &file, error)) return false;
-  const charset::FileEncoding found = DecodeFileText(file, 1);
-  if (encoding != nullptr) *encoding = found;
+  const DecodedText found = DecodeFileText(file, 1, FileRule::kRecordFile);
+  if (decoded != nullptr) *decoded = found;
   DevList::Records records;
   if (file.size > 0) {
     const char* bytes = Texts().Adopt(std::move(file.data), file.size);

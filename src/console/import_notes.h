@@ -1,0 +1,14 @@
+// The notes an import leaves on standard error after its console texts: how the file was
+// read (converted, a record file, a table) and what did not go in, and why.
+#pragma once
+
+#include <string>
+
+#include "store/import_file.h"
+
+namespace con {
+
+// Tells the notes of an import of the file at path (as typed) on standard error.
+void TellImportNotes(const std::string& path, const ImportNotes& notes);
+
+}  // namespace con
