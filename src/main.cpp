@@ -8,6 +8,7 @@
 
 #include "console/globals.h"
 #include "console/help.h"
+#include "console/import_notes.h"
 #include "console/io.h"
 #include "locale/language.h"
 #include "console/operations.h"
@@ -106,13 +107,15 @@ Options ParseOptions(int argc, char* argv[]) {
 void LoadDataSet(const std::string& path) {
   LoadError error;
   DecodedText decoded;
+  TableNotes table;
   const std::string name = con::Printable(path);
-  if (!LoadRecordFile(path, dev, &error, &decoded)) {
+  if (!LoadRecordFile(path, dev, &error, &decoded, &table)) {
     const std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
     con::Warn(msg::Say("%s: %s", {name + where, error.reason}));
     std::exit(2);
   }
   for (const std::string& line : DecodedNote(name, decoded)) con::Warn(line);
+  con::TellTableNotes(name, table, dev.size());
   backup.Start(dev);
 }
 

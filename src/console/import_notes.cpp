@@ -16,8 +16,10 @@ void TellRefusedTable(const std::string& name, const TableNotes& table) {
                 {name, std::to_string(table.rows_at_fault)}));
 }
 
-// How a table was read, and what its cells needed.
-void TellTable(const std::string& name, const TableNotes& table, std::size_t records) {
+}  // namespace
+
+void TellTableNotes(const std::string& name, const TableNotes& table, std::size_t records) {
+  if (table.separator == 0) return;
   if (table.rows_at_fault > 0) return TellRefusedTable(name, table);
   const std::string_view separator =
       table.separator == '\t' ? msg::Tr("tab-separated") : msg::Tr("comma-separated (CSV)");
@@ -43,6 +45,8 @@ void TellTable(const std::string& name, const TableNotes& table, std::size_t rec
                   {name, std::to_string(table.dates), table.first_date, table.first_date_now}));
   }
 }
+
+namespace {
 
 // The words of a file read by sevens that made no whole record.
 void TellDroppedWords(const std::string& name, std::size_t words) {
@@ -77,7 +81,7 @@ void TellImportNotes(const std::string& path, const ImportNotes& notes) {
                   "nothing imported. Mend the file and import it again.",
                   {name}));
   }
-  if (notes.table.separator != 0) TellTable(name, notes.table, notes.records);
+  TellTableNotes(name, notes.table, notes.records);
   TellDroppedWords(name, notes.words);
 }
 

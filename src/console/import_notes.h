@@ -11,4 +11,8 @@ namespace con {
 // Tells the notes of an import of the file at path (as typed) on standard error.
 void TellImportNotes(const std::string& path, const ImportNotes& notes);
 
+// Tells how a table was read (a file named name, printable, that gave records records), or
+// why it was refused; nothing for a file that was no table.
+void TellTableNotes(const std::string& name, const TableNotes& table, std::size_t records);
+
 }  // namespace con

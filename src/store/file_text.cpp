@@ -141,9 +141,8 @@ FileEncoding ChooseEncoding(std::string_view bytes, FileRule rule) {
     }
     return *chosen;
   }
-  const FileEncoding weighed = charset::FileEncodingOf(bytes, rule == FileRule::kRecordFile);
-  // An import file that is a record file by its shape was most likely written by devmgr.
-  if (rule == FileRule::kImport && weighed == FileEncoding::kUtf8 && !bytes.starts_with(kBom) &&
+  const FileEncoding weighed = charset::FileEncodingOf(bytes);
+  if (rule == FileRule::kRecordShape && weighed == FileEncoding::kUtf8 && !bytes.starts_with(kBom) &&
       charset::FileEncodingOf(bytes, true) == FileEncoding::kGb18030 &&
       LooksLikeRecordFile(bytes)) {
     return FileEncoding::kGb18030;

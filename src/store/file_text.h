@@ -15,9 +15,9 @@
 
 // Which reading a file that is valid both as UTF-8 and as GBK gets.
 enum class FileRule {
-  kWeighed,     // an import file or a table: the likelier reading (charset::FileEncodingOf)
-  kImport,      // the same, but a file that is a record file by its shape is read as GBK
-  kRecordFile,  // a record file (devmgr writes them in GBK): GBK whenever it is valid GBK
+  kWeighed,      // the likelier reading (charset::FileEncodingOf)
+  kRecordShape,  // the same, but a record file by its shape (load_records.h) is read as
+                 // GBK whenever it is valid GBK: devmgr writes them in GBK
 };
 
 // What DecodeFileText found and did.

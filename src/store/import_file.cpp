@@ -102,7 +102,7 @@ ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
   if (!ReadToEnd(fd, file, kPadding)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
-  notes.decoded = DecodeFileText(file, kPadding, FileRule::kImport);
+  notes.decoded = DecodeFileText(file, kPadding, FileRule::kRecordShape);
   notes.encoding = notes.decoded.encoding;
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);

@@ -10,6 +10,7 @@
 #include "files/file_bytes.h"
 #include "files/file_open.h"
 #include "store/file_text.h"
+#include "store/table_file.h"
 #include "locale/messages.h"
 
 namespace {
@@ -167,17 +168,44 @@ LoadError NearRecordFault(std::string_view bytes) {
   return fault;
 }
 
+namespace {
+
+// Reads the table bytes[0, size) into records, numbered 1..n; false, error saying why,
+// when they are no table (record_error is then the reason) or the table is at fault.
+bool LoadTable(const char* bytes, std::size_t size, DevList::Records& records,
+               const LoadError& record_error, LoadError* error, TableNotes& notes) {
+  records.clear();
+  switch (ReadTable(bytes, size, records, notes)) {
+    case TableRead::kNoTable:
+      return Fail(error, record_error.line, record_error.reason);
+    case TableRead::kRefused:
+      return Fail(error, notes.faults.at(0).line, notes.faults.at(0).reason);
+    case TableRead::kRead:
+      break;
+  }
+  for (std::size_t i = 0; i < records.size(); ++i) records[i].serial = static_cast<int>(i + 1);
+  return true;
+}
+
+}  // namespace
+
 bool LoadRecordFile(const std::string& path, DevList& list, LoadError* error,
-                    DecodedText* decoded) {
+                    DecodedText* decoded, TableNotes* table) {
   FileBytes file;
   if (!ReadRegularFile(path, &file, error)) return false;
-  const DecodedText found = DecodeFileText(file, 1, FileRule::kRecordFile);
+  const DecodedText found = DecodeFileText(file, 1, FileRule::kRecordShape);
   if (decoded != nullptr) *decoded = found;
   DevList::Records records;
+  TableNotes notes;
   if (file.size > 0) {
     const char* bytes = Texts().Adopt(std::move(file.data), file.size);
-    if (!ParseRecordLines(bytes, file.size, records, error)) return false;
+    LoadError record_error;
+    if (!ParseRecordLines(bytes, file.size, records, &record_error) &&
+        !LoadTable(bytes, file.size, records, record_error, error, notes)) {
+      return false;
+    }
   }
+  if (table != nullptr) *table = std::move(notes);
   list = DevList(std::move(records));
   return true;
 }
