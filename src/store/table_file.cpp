@@ -1,5 +1,6 @@
 #include "store/table_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "locale/charset.h"
@@ -74,7 +75,8 @@ bool NextRow(RowReader& reader, Row& row, CellFixes& fixes) {
     row.cells.resize(n);
     row.count = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      row.cells[i] = CleanCell(row.raw[i], row.scratch[i], fixes);
+      const RawCell& raw = row.raw[i];
+      row.cells[i] = IsPlainCell(raw) ? raw.text : CleanCell(raw, row.scratch[i], fixes);
       if (!row.cells[i].empty()) row.count = i + 1;
     }
     if (row.count > 0) return true;
@@ -98,6 +100,15 @@ char SeparatorOf(const char* bytes, std::size_t size) {
     p = eol + 1;
   }
   return 0;
+}
+
+// A guess at the rows of bytes[0, size), from the lines of its first part, so that the
+// records are reserved once.
+std::size_t EstimateRows(const char* bytes, std::size_t size) {
+  const std::size_t sample = std::min<std::size_t>(size, 1 << 16);
+  const auto feeds = static_cast<std::size_t>(std::count(bytes, bytes + sample, '\n'));
+  return static_cast<std::size_t>(static_cast<double>(feeds) * static_cast<double>(size) /
+                                  static_cast<double>(sample) * 1.05) + 1;
 }
 
 // Adds a row at fault to notes; only the first few are told.
@@ -155,25 +166,28 @@ bool CheckRow(const Row& row, const Layout& layout, TableNotes& notes) {
   return true;
 }
 
-// The record of a row that CheckRow passed. Cells the file holds as they are become
+// Fills record from a row that CheckRow passed. Cells the file holds as they are become
 // slices of it; changed ones are kept apart.
-device MakeRecord(const Row& row, const Layout& layout, std::string_view file, TableNotes& notes) {
+void MakeRecord(const Row& row, const Layout& layout, std::string_view file, TableNotes& notes,
+                device& record) {
   TextStore& store = Texts();
-  device record;
   for (std::size_t f = 0; f < 7; ++f) {
-    std::string_view cell = row.cells[layout.column[f]];
-    std::string date;
-    if (kDeviceFields[f] == &device::purchaseTime && !(date = ProgramDate(cell)).empty()) {
-      if (notes.dates++ == 0) {
-        notes.first_date = cell;
-        notes.first_date_now = date;
+    const std::string_view cell = row.cells[layout.column[f]];
+    Text& field = record.*kDeviceFields[f];
+    if (kDeviceFields[f] == &device::purchaseTime && MayBeDate(cell)) {
+      const std::string date = ProgramDate(cell);
+      if (!date.empty()) {
+        if (notes.dates++ == 0) {
+          notes.first_date = cell;
+          notes.first_date_now = date;
+        }
+        field = store.Keep(date);
+        continue;
       }
-      cell = date;
     }
     const bool in_file = cell.data() >= file.data() && cell.data() < file.data() + file.size();
-    record.*kDeviceFields[f] = in_file ? store.Slice(cell.data(), cell.size()) : store.Keep(cell);
+    field = in_file ? store.Slice(cell.data(), cell.size()) : store.Keep(cell);
   }
-  return record;
 }
 
 }  // namespace
@@ -197,10 +211,11 @@ TableRead ReadTable(const char* bytes, std::size_t size, DevList::Records& recor
   notes.separator = separator;
   if (notes.rows_at_fault > 0) return TableRead::kRefused;  // a header that lacks fields
   const std::size_t before = records.size();
+  records.reserve(before + EstimateRows(bytes, size));
   const std::string_view file(bytes, size);
   for (bool more = !notes.header; more || NextRow(reader, row, fixes); more = false) {
     if (!CheckRow(row, layout, notes) || notes.rows_at_fault > 0) continue;
-    records.push_back(MakeRecord(row, layout, file, notes));
+    MakeRecord(row, layout, file, notes, records.emplace_back());
   }
   notes.joined = fixes.joined;
   notes.first_joined = fixes.first_joined;
