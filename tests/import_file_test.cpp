@@ -251,6 +251,24 @@ TEST_F(ImportFileTest, EachShapeOfFileIsReadAsItself) {
   }
 }
 
+TEST_F(ImportFileTest, TableCellsAcrossAndAtTheEndsOfBlocks) {
+  // Cells of every length from 1 to 70 end at many offsets of a 64-byte block, a blank
+  // inside every fifth; lines end in LF or CR LF, the last one in the file's end.
+  std::string file, expected;
+  for (int row = 0; row < 60; ++row) {
+    for (int f = 0; f < 7; ++f) {
+      const auto length = static_cast<std::size_t>((row * 7 + f) % 70 + 1);
+      std::string cell(length, static_cast<char>('a' + f));
+      if ((row + f) % 5 == 0 && length > 2) cell[length / 2] = ' ';
+      file += cell + (f < 6 ? "\t" : row % 2 ? "\r\n" : "\n");
+      std::replace(cell.begin(), cell.end(), ' ', '_');
+      expected += (f > 0 ? "," : row > 0 ? "|" : "") + cell;
+    }
+  }
+  file.resize(file.size() - 1);  // no line end after the last row
+  EXPECT_EQ(Import(file), expected);
+}
+
 // What a table's notes tell: the columns ignored, cells joined, dates rewritten, and the
 // first rows at fault by line and column.
 TEST_F(ImportFileTest, TableNotesNameWhatChangedAndWhatIsAtFault) {
