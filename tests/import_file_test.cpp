@@ -13,7 +13,6 @@
 
 #include "console/globals.h"
 #include "store/blank_mask.h"
-#include "convert_text.h"
 #include "support/session.h"
 
 namespace {
@@ -156,11 +155,7 @@ const std::string kSheetRecords = Gbk(
     "2022.1.8,3599|D005,HP_LaserJet_Pro,陈静,市场部,3,2022.6.30,5899|D006,交换机,赵磊,"
     "信息中心,2,2018.9.12,12800");
 
-std::string Utf16LeWithMark(std::string_view utf8) {
-  std::string utf16;
-  EXPECT_TRUE(ConvertText(utf8, "UTF-16LE", "UTF-8", &utf16));
-  return "\xFF\xFE" + utf16;
-}
+std::string Utf16LeWithMark(std::string_view utf8) { return "\xFF\xFE" + Utf16Le(utf8); }
 
 // One table over the recognition of a file's shape: the spreadsheet's three formats, other
 // tables, record files, record files gone wrong, and files read by sevens.

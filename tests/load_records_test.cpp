@@ -90,9 +90,9 @@ TEST(LoadRecords, AcceptsRecordLinesAndRefusesOthersNamingTheLine) {
 TEST(LoadRecords, TheSessionsEncodingOverridesTheRule) {
   using enum charset::FileEncoding;
   const std::string kGbk = Gbk("1 A n 宓翠华 d 1 t 9\n");
-  std::string holder, utf16;  // holder: the GBK bytes of 宓翠华 read as UTF-8, in GB18030
-  ASSERT_TRUE(ConvertText(Gbk("宓翠华"), "GB18030", "UTF-8", &holder));
-  ASSERT_TRUE(ConvertText("1 A n h d 1 t 9\n", "UTF-16LE", "UTF-8", &utf16));
+  std::string holder;  // the GBK bytes of 宓翠华 read as UTF-8, in GBK
+  ASSERT_TRUE(ConvertText(Gbk("宓翠华"), "GBK", "UTF-8", &holder));
+  const std::string utf16 = Utf16Le("1 A n h d 1 t 9\n");
   const struct {
     charset::FileEncoding encoding;
     std::string bytes;

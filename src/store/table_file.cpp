@@ -3,53 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "locale/charset.h"
 #include "locale/messages.h"
 #include "store/table_cells.h"
+#include "store/table_header.h"
 
 namespace {
 
-constexpr int kSerial = 7;  // FieldNamed: the serial column
-constexpr int kOther = -1;  // FieldNamed: a column of no field
 constexpr std::size_t kFaultsTold = 5;
 
 // The English names of the fields, for messages about a table without a header.
 constexpr std::string_view kEnglish[7] = {"code",     "name",          "holder", "department",
                                           "quantity", "purchase time", "price"};
-
-// A header cell as it is compared: ASCII letters in lower case, each run of blanks and
-// underscores one blank.
-std::string NameKey(std::string_view cell) {
-  std::string key;
-  for (char c : cell) {
-    if (c == '_' || c == ' ') {
-      if (!key.empty() && key.back() != ' ') key.push_back(' ');
-    } else {
-      key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-    }
-  }
-  if (!key.empty() && key.back() == ' ') key.pop_back();
-  return key;
-}
-
-// The field (0 to 6) a header cell names, kSerial or kOther.
-int FieldNamed(std::string_view cell) {
-  static const std::vector<std::vector<std::string>> kKeys = [] {
-    std::vector<std::vector<std::string>> keys;
-    for (const auto& names : HeaderNames()) {
-      keys.emplace_back();
-      for (std::string_view name : names) keys.back().push_back(NameKey(charset::Utf8ToGb(name)));
-    }
-    return keys;
-  }();
-  const std::string key = NameKey(cell);
-  for (std::size_t field = 0; field < kKeys.size(); ++field) {
-    for (const std::string& k : kKeys[field]) {
-      if (k == key) return static_cast<int>(field);
-    }
-  }
-  return kOther;
-}
 
 // Where each field's cells stand, and what the columns are called.
 struct Layout {
@@ -127,7 +91,7 @@ bool ReadHeader(const Row& row, Layout& layout, TableNotes& notes) {
       named[field] = true;
       layout.column[field] = i;
       ++fields;
-    } else if (field != kSerial && !row.cells[i].empty()) {
+    } else if (field != kSerialField && !row.cells[i].empty()) {
       notes.ignored.emplace_back(row.cells[i]);
     }
   }
@@ -222,20 +186,4 @@ TableRead ReadTable(const char* bytes, std::size_t size, DevList::Records& recor
   if (notes.rows_at_fault == 0) return TableRead::kRead;
   records.resize(before);
   return TableRead::kRefused;
-}
-
-const std::vector<std::vector<std::string_view>>& HeaderNames() {
-  static const std::vector<std::vector<std::string_view>> kNames = {
-      {"设备编号", "编号", "设备编码", "资产编号", "code", "device code", "device id", "id",
-       "asset number", "asset code"},
-      {"设备名称", "名称", "设备名", "设备", "品名", "name", "device name", "device", "item"},
-      {"领用人", "使用人", "保管人", "责任人", "holder", "user", "owner", "assignee", "keeper"},
-      {"所属部门", "部门", "使用部门", "领用部门", "department", "dept", "dept."},
-      {"数量", "台数", "quantity", "qty", "count"},
-      {"购买时间", "购买日期", "购置日期", "购置时间", "采购日期", "日期", "purchase time",
-       "purchase date", "date of purchase", "date", "bought"},
-      {"价格", "单价", "金额", "price", "unit price", "cost"},
-      {"序列号", "序号", "serial", "serial number", "no.", "no", "#"},
-  };
-  return kNames;
 }

@@ -3,7 +3,7 @@
 // file whose first line that is not blank holds a tab is split at tabs, else one whose
 // first such line holds a comma is split as CSV (table_cells.h). It is a table
 // - with a header, when the first row that is not empty names all seven fields (by their
-//   labels, in English, or by the other names listed in HeaderNames): the columns are then
+//   labels, in English, or by the other names of table_header.h): the columns are then
 //   taken by name, in any order; a serial column and any other column are ignored;
 // - without one, when that row holds exactly seven cells (empty cells past the seventh do
 //   not count): the columns are then the fields in their order.
@@ -44,8 +44,3 @@ enum class TableRead { kNoTable, kRead, kRefused };
 // REQUIRES: the bytes lie in a buffer adopted by Texts() and stay there.
 TableRead ReadTable(const char* bytes, std::size_t size, DevList::Records& records,
                     TableNotes& notes);
-
-// The names a header may give each field (kDeviceFields' order), then those of the serial,
-// in UTF-8: the labels of the dialogue, English, and other names sheets use. Letter case,
-// blanks and underscores do not matter.
-const std::vector<std::vector<std::string_view>>& HeaderNames();
