@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include "locale/charset.h"
+
 namespace {
 
 bool IsSpaceByte(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The ideographic space U+3000 in GB18030.
-constexpr std::string_view kIdeographicSpace = "\xA1\xA1";
+const std::string& IdeographicSpace() {
+  static const std::string space = charset::Utf8ToGb("　");
+  return space;
+}
 
 // The length of the GB18030 character at s[0, n): 1 for ASCII or a malformed byte.
 std::size_t GbCharLength(std::string_view s) {
@@ -22,18 +27,19 @@ std::string_view Trim(std::string_view text) {
   for (;;) {
     if (!text.empty() && IsSpaceByte(text.front())) {
       text.remove_prefix(1);
-    } else if (text.starts_with(kIdeographicSpace)) {
+    } else if (text.starts_with(IdeographicSpace())) {
       text.remove_prefix(2);
     } else {
       break;
     }
   }
   while (!text.empty() && IsSpaceByte(text.back())) text.remove_suffix(1);
-  if (!text.ends_with(kIdeographicSpace)) return text;
+  const std::string_view space = IdeographicSpace();
+  if (!text.ends_with(space)) return text;
   // Trailing A1 A1 is an ideographic space only where a character starts: walk to it.
   std::size_t last = 0;
   for (std::size_t i = 0; i < text.size(); i += GbCharLength(text.substr(i))) last = i;
-  if (last + 2 != text.size() || text.substr(last) != kIdeographicSpace) return text;
+  if (last + space.size() != text.size() || text.substr(last) != space) return text;
   return Trim(text.substr(0, last));
 }
 

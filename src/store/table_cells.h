@@ -22,11 +22,15 @@ struct CellFixes {
 // to change, else of scratch.
 std::string_view CleanCell(const RawCell& cell, std::string& scratch, CellFixes& fixes);
 
+// True for the byte A1, which begins the GBK symbols of its row, the ideographic space
+// among them (and ends some characters): a cell that begins or ends with it is trimmed.
+inline bool IsGbSymbolLead(char c) { return static_cast<unsigned char>(c) == 0xA1; }
+
 // True when CleanCell would give the cell as it is: most cells, checked inline.
 inline bool IsPlainCell(const RawCell& cell) {
   const std::string_view text = cell.text;
   return !cell.quoted && !cell.spaced && !text.empty() && text[0] != '=' && text[0] != '\'' &&
-         text[0] != '\xA1' && text.back() != '\xA1';  // A1: the ideographic space's bytes
+         !IsGbSymbolLead(text[0]) && !IsGbSymbolLead(text.back());
 }
 
 // The purchase time text in the program's form, Y.M.D, when it is written Y/M/D, Y-M-D or
