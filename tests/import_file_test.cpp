@@ -187,10 +187,14 @@ TEST_F(ImportFileTest, EachShapeOfFileIsReadAsItself) {
       {"quoted cells: comma, line end, quotes, guards",
        "D1,\"pc, big\",\" w \",\"i\r\nt\",1,'=1+1,=\"007\"\nD2,\"a \"\"b\"\"\",'-x,@a,-5,\"=\"\"4,200\"\"\",9\n",
        "D1,pc,_big,w,i_t,1,=1+1,007|D2,a_\"b\",-x,@a,-5,4,200,9", "table"},
-      {"devmgr's own CSV",
+      {"devmgr's own CSV, its guards and quotes",
        "\xEF\xBB\xBF序列号,设备编号,设备名称,领用人,所属部门,数量,购买时间,价格\r\n"
-       "1,D001,笔记本电脑,王芳,研发部,2,2021.3.15,6499\r\n",
-       Gbk("D001,笔记本电脑,王芳,研发部,2,2021.3.15,6499"), "table"},
+       "1,D001,笔记本电脑,王芳,研发部,2,2021.3.15,6499\r\n"
+       "2,=\"007\",'=1+1,\"a,b\",\"say\"\"hi\"\"\",-5,'-x,'@a\r\n"
+       "3,=\"1234567890123456\",\"=\"\"4,200\"\"\",=\"+3\",h,=\"1.10\",t,=\"1e5\"\r\n",
+       Gbk("D001,笔记本电脑,王芳,研发部,2,2021.3.15,6499|007,=1+1,a,b,say\"hi\",-5,-x,@a|"
+           "1234567890123456,4,200,+3,h,1.10,t,1e5"),
+       "table"},
       {"an empty cell", kHeader + "D1\tpc\t\tit\t1\tt\t9\nD2\tpc\tw\tit\t1\tt\t9\n", "",
        "table refused at 2"},
       {"an ideographic space alone", Gbk("D1,pc,　,it,1,t,9\n"), "", "table refused at 1"},
