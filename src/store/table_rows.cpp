@@ -4,41 +4,31 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "store/blank_mask.h"
 
 namespace {
 
-bool IsSpaceByte(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpaceByte(char c) { return IsBlankByte(static_cast<unsigned char>(c)); }
 
-// The masks of the 64 bytes at p for a table split at separator.
+// The masks of the 64 bytes at p for a table split at separator: the separators and line
+// feeds, and the other white space (blank_mask.h).
 // REQUIRES: p[0, 64) is readable.
 BlockMasks Masks64(const char* p, char separator) {
   BlockMasks m;
 #if defined(__SSE2__)
   const __m128i sep = _mm_set1_epi8(separator);
   const __m128i feed = _mm_set1_epi8('\n');
-  const __m128i space = _mm_set1_epi8(' ');
-  const __m128i tab = _mm_set1_epi8('\t');
-  const __m128i four = _mm_set1_epi8(4);
   for (int i = 0; i < 4; ++i) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-    const __m128i off = _mm_sub_epi8(c, tab);  // 0..4 exactly for tab to CR
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(off, four), off);
-    const __m128i blank = _mm_or_si128(control, _mm_cmpeq_epi8(c, space));
     const __m128i end = _mm_or_si128(_mm_cmpeq_epi8(c, sep), _mm_cmpeq_epi8(c, feed));
-    const int shift = 16 * i;
-    m.ends |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(end))) << shift;
-    m.spaces |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(blank))) << shift;
+    m.ends |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(end))) << (16 * i);
   }
 #else
   for (int i = 0; i < 64; ++i) {
     m.ends |= static_cast<uint64_t>(p[i] == separator || p[i] == '\n') << i;
-    m.spaces |= static_cast<uint64_t>(IsSpaceByte(p[i])) << i;
   }
 #endif
-  m.spaces &= ~m.ends;
+  m.spaces = BlankMask64(p) & ~m.ends;
   return m;
 }
 
