@@ -8,6 +8,7 @@
 
 #include "console/globals.h"
 #include "console/help.h"
+#include "console/import_notes.h"
 #include "console/io.h"
 #include "locale/language.h"
 #include "console/operations.h"
@@ -29,10 +30,22 @@ enum class Action { kRun, kHelp, kVersion, kUsageError };
 struct Options {
   Action action = Action::kRun;
   std::optional<std::string> load;  // -l FILE, --load=FILE: start with the records of FILE
+  // --input-encoding=gbk|utf-8|utf-16: every file read in it
+  std::optional<charset::FileEncoding> input_encoding;
 };
 
 // The usage line, without its line end.
 std::string_view UsageLine() { return msg::Tr("usage: devmgr [-h] [-V] [-l FILE]"); }
+
+// The encoding an --input-encoding argument names (any letter case), or nullopt.
+std::optional<charset::FileEncoding> EncodingNamed(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  if (lower == "gbk" || lower == "gb18030") return charset::FileEncoding::kGb18030;
+  if (lower == "utf-8" || lower == "utf8") return charset::FileEncoding::kUtf8;
+  if (lower == "utf-16" || lower == "utf16") return charset::FileEncoding::kUtf16Le;
+  return std::nullopt;
+}
 
 // Says what was wrong with the command line, and the usage line, on standard error.
 Options UsageError(std::string_view what, const char* word) {
@@ -60,6 +73,7 @@ Options ParseOptions(int argc, char* argv[]) {
   static const option kLongOptions[] = {{"help", no_argument, nullptr, 'h'},
                                         {"version", no_argument, nullptr, 'V'},
                                         {"load", required_argument, nullptr, 'l'},
+                                        {"input-encoding", required_argument, nullptr, 'e'},
                                         {nullptr, 0, nullptr, 0}};
   Options options;
   opterr = 0;
@@ -73,6 +87,11 @@ Options ParseOptions(int argc, char* argv[]) {
       if (options.action != Action::kHelp) options.action = Action::kVersion;
     } else if (c == 'l') {
       options.load = optarg;
+    } else if (c == 'e') {
+      options.input_encoding = EncodingNamed(optarg);
+      if (!options.input_encoding) {
+        return UsageError(msg::Tr("--input-encoding takes gbk, utf-8 or utf-16, not"), optarg);
+      }
     } else {
       return OptionError(c, argv, at);
     }
@@ -87,15 +106,16 @@ Options ParseOptions(int argc, char* argv[]) {
 // status 2 before the menu, saying where and why.
 void LoadDataSet(const std::string& path) {
   LoadError error;
-  charset::FileEncoding encoding = charset::FileEncoding::kGb18030;
+  DecodedText decoded;
+  TableNotes table;
   const std::string name = con::Printable(path);
-  if (!LoadRecordFile(path, dev, &error, &encoding)) {
+  if (!LoadRecordFile(path, dev, &error, &decoded, &table)) {
     const std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
     con::Warn(msg::Say("%s: %s", {name + where, error.reason}));
     std::exit(2);
   }
-  const std::string note = DecodedNote(name, encoding);
-  if (!note.empty()) con::Warn(note);
+  for (const std::string& line : DecodedNote(name, decoded)) con::Warn(line);
+  con::TellTableNotes(name, table, dev.size());
   backup.Start(dev);
 }
 
@@ -125,6 +145,7 @@ int main(int argc, char* argv[]) {
       break;
   }
   PrepareProcess();  // before any file is touched: no system dialog for a missing disk
+  SetInputEncoding(options.input_encoding);
   if (options.load) LoadDataSet(*options.load);
   if (LockWorkingDirectory() == DirLock::kHeldElsewhere) {
     con::Warn(msg::Tr("another devmgr works in this directory; the last save wins"));

@@ -70,14 +70,14 @@ TEST(FileEncodingOf, ChosenFiles) {
       {"BOM alone", kBom, kUtf8},
       {"BOM and ASCII", kBom + "D001 pc", kUtf8},
       {"BOM and GBK that is valid UTF-8", kBom + Gbk("目录"), kUtf8},
-      {"BOM and invalid UTF-8", kBom + Gbk("设备"), kGb18030},
-      {"BOM and a surrogate", kBom + "\xED\xA0\x80", kGb18030},
+      {"BOM and invalid UTF-8: converted, never GBK", kBom + Gbk("设备"), kUtf8},
+      {"BOM and a surrogate", kBom + "\xED\xA0\x80", kUtf8},
       {"UTF-16LE mark alone", Le(u""), kUtf16Le},
       {"UTF-16LE, a surrogate pair", Le(u"\U0001F600"), kUtf16Le},
-      {"UTF-16LE cut in a unit", Le(u"ab").substr(0, 5), kGb18030},
-      {"UTF-16LE, a lone high surrogate", Le(std::u16string{u'a', char16_t{0xD800}}), kGb18030},
+      {"UTF-16LE cut in a unit", Le(u"ab").substr(0, 5), kUtf16Le},
+      {"UTF-16LE, a lone high surrogate", Le(std::u16string{u'a', char16_t{0xD800}}), kUtf16Le},
       {"UTF-16BE, a lone low surrogate", Be(std::u16string{u'a', char16_t{0xDC00}, u'a'}),
-       kGb18030},
+       kUtf16Be},
       {"UTF-16 without a mark", Le(u"ab").substr(2), kGb18030},
   };
   for (const Case& c : cases) EXPECT_EQ(charset::FileEncodingOf(c.bytes), c.encoding) << c.name;
@@ -93,24 +93,45 @@ TEST(DecodeFileText, EveryEncoding) {
   const std::string excel8 = "D1\t打印机\t王芳\t信息部\t1\t2024.1.1\t9\r\n";
   const std::u16string notepad = u"1 D1 打印机 王芳 信息部 1 2024.1.1 9\r\n\r\n";
   const std::string notepad8 = "1 D1 打印机 王芳 信息部 1 2024.1.1 9\r\n\r\n";
+  // U+FFFD as the program keeps it: GB18030's form, UTF-8's where the platform has only GBK.
+  std::string fffd;
+  if (!ConvertText("\xEF\xBF\xBD", "GB18030", "UTF-8", &fffd)) fffd = "\xEF\xBF\xBD";
+  const std::u16string high_then_letter = {u'a', char16_t{0xD800}, u'b'};
   const struct {
     const char* name;
     std::string bytes;
     FileEncoding encoding;
     std::string text;
+    std::size_t replaced;  // characters that became U+FFFD
   } cases[] = {
-      {"Excel, Unicode text", Le(excel), kUtf16Le, Gbk(excel8)},
-      {"Notepad, UTF-16 LE", Le(notepad), kUtf16Le, Gbk(notepad8)},
-      {"UTF-16 BE", Be(notepad), kUtf16Be, Gbk(notepad8)},
-      {"UTF-8 with its mark", kBom + "D1 打印机\r\n", kUtf8, Gbk("D1 打印机\r\n")},
-      {"GBK", Gbk("D1 打印机\r\n"), kGb18030, Gbk("D1 打印机\r\n")},
+      {"Excel, Unicode text", Le(excel), kUtf16Le, Gbk(excel8), 0},
+      {"Notepad, UTF-16 LE", Le(notepad), kUtf16Le, Gbk(notepad8), 0},
+      {"UTF-16 BE", Be(notepad), kUtf16Be, Gbk(notepad8), 0},
+      {"UTF-8 with its mark", kBom + "D1 打印机\r\n", kUtf8, Gbk("D1 打印机\r\n"), 0},
+      {"UTF-8 mark, ASCII only: the mark is no text", kBom + "D1 pc\n", kUtf8, "D1 pc\n", 0},
+      {"GBK", Gbk("D1 打印机\r\n"), kGb18030, Gbk("D1 打印机\r\n"), 0},
+      // A mark decides, whole text or not: what is no text becomes U+FFFD.
+      {"UTF-16 LE and the line feed of echo >>", Le(notepad) + "\n", kUtf16Le,
+       Gbk(notepad8) + "\n", 0},
+      {"UTF-16 LE and an odd letter", Le(u"ab") + "x", kUtf16Le, "ab" + fffd, 1},
+      {"UTF-16 LE, a high surrogate before a letter", Le(high_then_letter), kUtf16Le,
+       "a" + fffd + "b", 1},
+      {"UTF-16 BE, a lone low surrogate", Be(std::u16string{u'a', char16_t{0xDC00}, u'a'}),
+       kUtf16Be, "a" + fffd + "a", 1},
+      {"UTF-8 mark and a GBK name", kBom + "D1 " + Gbk("王芳") + "\n", kUtf8,
+       "D1 " + fffd + fffd + fffd + fffd + "\n", 4},
   };
   for (const auto& c : cases) {
     constexpr std::size_t kRoom = 64;
     FileBytes file{std::make_unique<char[]>(c.bytes.size() + kRoom), c.bytes.size()};
     std::memcpy(file.data.get(), c.bytes.data(), c.bytes.size());
-    EXPECT_EQ(DecodeFileText(file, kRoom), c.encoding) << c.name;
+    const DecodedText decoded = DecodeFileText(file, kRoom);
+    EXPECT_EQ(decoded.encoding, c.encoding) << c.name;
     EXPECT_EQ(std::string(file.data.get(), file.size), c.text) << c.name;
+    EXPECT_EQ(decoded.replaced, c.replaced) << c.name;
+    // One line says the file was converted, one more what could not be read.
+    EXPECT_EQ(DecodedNote("f", decoded).size(),
+              (c.encoding != kGb18030) + (c.replaced > 0) + decoded.odd_end) << c.name;
     std::memset(file.data.get() + file.size, ' ', kRoom);  // the room is there
   }
 }

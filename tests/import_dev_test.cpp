@@ -153,4 +153,59 @@ TEST(ImportDev, GeneratedFileArrivesWholeAndInOrder) {
   EXPECT_TRUE(ReadFile(dir.File("dev.out")) == dev_out) << "dev.out holds the file's records";
 }
 
+// query.out and filter.out joined: nothing appended, the dialogue of an import that
+// appended nothing, and standard error names the line at fault; the records before stay.
+TEST(ImportDev, JoinedRecordFilesAppendNothingAndNameTheLine) {
+  TempDir dir;
+  WriteFile(dir.File("in.txt"), ImportFile({"A", "B"}));
+  WriteFile(dir.File("both.out"), RecordFile({"C", "D", "E"}) + RecordFile({"F", "G", "H", "I"}));
+  testing::internal::CaptureStderr();
+  SessionResult r = RunInProcess(dir.path(), "1 1 in.txt 1 1 both.out 0");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "devmgr: both.out:4: the first field is not the serial 4\n"
+            "devmgr: both.out: most lines are records (a serial and seven fields) but not all; "
+            "nothing imported. Mend the file and import it again.\n");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(2) + kBackToMenu + Imported(2) + kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), RecordFile({"A", "B"}));
+}
+
+// A record file into a data set that holds records: its serials are counted from the file.
+TEST(ImportDev, RecordFileJoinsADataSetThatHoldsRecords) {
+  TempDir dir;
+  WriteFile(dir.File("in.txt"), ImportFile({"A", "B"}));
+  WriteFile(dir.File("query.out"), RecordFile({"C", "D", "E"}));
+  SessionResult r = RunInProcess(dir.path(), "1 1 in.txt 1 1 query.out 0");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(2) + kBackToMenu + Imported(5) + kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")), RecordFile({"A", "B", "C", "D", "E"}));
+}
+
+// The sheet as Excel saves it: the dialogue of any import, one note on how it was read.
+TEST(ImportDev, TableImportsWithTheSameDialogueAndOneNote) {
+  TempDir dir;
+  WriteFile(dir.File("sheet.txt"),
+            Gbk("设备编号\t设备名称\t领用人\t所属部门\t数量\t购买时间\t价格\r\n"
+                "D001\t笔记本电脑\t王芳\t研发部\t2\t2021.3.15\t6499\r\n"
+                "D002\tThinkPad\t李强\t行政部\t1\t2020.11.2\t2380\r\n"));
+  testing::internal::CaptureStderr();
+  SessionResult r = RunInProcess(dir.path(), "1 1 sheet.txt 0");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "devmgr: sheet.txt: a table, tab-separated, with a header row; records added: 2\n");
+  EXPECT_EQ(Utf8(r.output), Utf8(kMainMenu + Imported(2) + kBackToMenu));
+  EXPECT_EQ(ReadFile(dir.File("dev.out")),
+            Gbk("1 D001 笔记本电脑 王芳 研发部 2 2021.3.15 6499\n"
+                "2 D002 ThinkPad 李强 行政部 1 2020.11.2 2380\n"));
+}
+
+// Typed, then a table whose changed cells are kept apart from the file, then typed again:
+// every field of every record stays whole.
+TEST(ImportDev, TypedImportedTypedRecordsStayWhole) {
+  TempDir dir;
+  WriteFile(dir.File("t.csv"), "D2,\"two words\",h,d,2,2021/3/4,22\nD3,x,\"a  b\",d,3,t,33\n");
+  SessionResult r = RunInProcess(dir.path(), "1 2 D1 n1 h1 d1 1 t1 11 1 1 t.csv 1 2 D4 n4 h4 d4 4 t4 44 0");
+  EXPECT_EQ(ReadFile(dir.File("dev.out")),
+            "1 D1 n1 h1 d1 1 t1 11\n2 D2 two_words h d 2 2021.3.4 22\n3 D3 x a_b d 3 t 33\n"
+            "4 D4 n4 h4 d4 4 t4 44\n");
+  EXPECT_EQ(r.status, 0);
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "console/globals.h"
+#include "convert_text.h"
+#include "store/file_text.h"
 #include "support/session.h"
 
 namespace {
@@ -65,14 +67,48 @@ TEST(LoadRecords, AcceptsRecordLinesAndRefusesOthersNamingTheLine) {
       // text stays as it is.
       {"\xEF\xBB\xBF" "1 A 打印机 h d 1 t 9\n", "1:A," + Gbk("打印机") + ",h,d,1,t,9"},
       {Gbk("1 A 打印机 h d 1 t 9\n"), "1:A," + Gbk("打印机") + ",h,d,1,t,9"},
+      // devmgr's own GBK that is valid UTF-8 too, and would weigh as UTF-8: read back
+      // byte for byte, as a record file is GBK first.
+      {Gbk("1 A n 宓翠华 d 1 t 9\n2 B n 骞崇华 d 1 t 9\n3 C n 宓存东 d 1 t 9\n"),
+       Gbk("1:A,n,宓翠华,d,1,t,9|2:B,n,骞崇华,d,1,t,9|3:C,n,宓存东,d,1,t,9")},
+      // A table gives its rows, numbered; one at fault is refused like a record file.
+      {"code\tname\tholder\tdepartment\tquantity\tpurchase time\tprice\nD\tn\th\td\t1\tt\t9\n",
+       "1:D,n,h,d,1,t,9"},
+      {"D,n,h,d,1,t,9\nE,n,,d,1,t,9\n", "line 2: the cell in column 3 (holder) is empty"},
 #ifndef _WIN32
       // A private-use character GB18030 has no form for stays; the rest is converted.
       // (Windows' code pages still map this one, U+E81E, to FE 59 as GB18030-2000 did.)
-      {"1 A \uE81E打印机 h d 1 t 9\n", "1:A,\uE81E" + Gbk("打印机") + ",h,d,1,t,9"},
+      {"\xEF\xBB\xBF" "1 A \uE81E打印机 h d 1 t 9\n", "1:A,\uE81E" + Gbk("打印机") + ",h,d,1,t,9"},
 #endif
   };
   TempDir dir;
   for (const auto& c : kCases) EXPECT_EQ(Load(dir, c.bytes), c.expected) << c.bytes;
+  ResetGlobals();
+}
+
+// --input-encoding: every file in the encoding chosen, whatever its bytes look like.
+TEST(LoadRecords, TheSessionsEncodingOverridesTheRule) {
+  using enum charset::FileEncoding;
+  const std::string kGbk = Gbk("1 A n 宓翠华 d 1 t 9\n");
+  std::string holder;  // the GBK bytes of 宓翠华 read as UTF-8, in GBK
+  ASSERT_TRUE(ConvertText(Gbk("宓翠华"), "GBK", "UTF-8", &holder));
+  const std::string utf16 = Utf16Le("1 A n h d 1 t 9\n");
+  const struct {
+    charset::FileEncoding encoding;
+    std::string bytes;
+    std::string expected;
+  } kCases[] = {
+      {kUtf8, kGbk, "1:A,n," + holder + ",d,1,t,9"},
+      {kUtf16Le, utf16, "1:A,n,h,d,1,t,9"},
+      {kGb18030, "\xEF\xBB\xBF" "1 A n h d 1 t 9\n", "line 1: the first field is not the serial 1"},
+  };
+  TempDir dir;
+  for (const auto& c : kCases) {
+    SetInputEncoding(c.encoding);
+    EXPECT_EQ(Load(dir, c.bytes), c.expected) << c.bytes;
+  }
+  SetInputEncoding(std::nullopt);
+  EXPECT_EQ(Load(dir, kGbk), Gbk("1:A,n,宓翠华,d,1,t,9")) << "the rule again";
   ResetGlobals();
 }
 

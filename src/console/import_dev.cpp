@@ -2,12 +2,12 @@
 #include <string>
 
 #include "console/globals.h"
+#include "console/import_notes.h"
 #include "console/io.h"
 #include "console/operations.h"
 #include "console/results.h"
 #include "console/rows.h"
 #include "console/texts_gbk.h"
-#include "store/file_text.h"
 #include "store/import_file.h"
 #include "locale/messages.h"
 
@@ -18,31 +18,6 @@ struct ImportReport {
   std::string path;
   ImportNotes notes;
 };
-
-// Tells on standard error that the file was converted from another encoding, that it was
-// read as a record file, and that its words did not make whole records.
-void TellNotes(const ImportReport& report) {
-  const std::string name = con::Printable(report.path);
-  const std::string note = DecodedNote(name, report.notes.encoding);
-  if (!note.empty()) con::Warn(note);
-  if (report.notes.record_file) {
-    con::Warn(msg::Say("%s: read as a record file (a serial and seven fields a line), "
-                       "serials dropped; records added: %s",
-                       {name, std::to_string(report.notes.records)}));
-  }
-  const std::size_t dropped = report.notes.words % 7;
-  if (dropped == 0) return;
-  const std::string words = std::to_string(report.notes.words);
-  if (dropped == 1) {
-    con::Warn(msg::Say(
-        "%s: %s words, not a multiple of seven; the last incomplete record (1 word) was dropped",
-        {name, words}));
-  } else {
-    con::Warn(msg::Say(
-        "%s: %s words, not a multiple of seven; the last incomplete record (%s words) was dropped",
-        {name, words, std::to_string(dropped)}));
-  }
-}
 
 // Asks for a file name and appends the file's records to dev, timing the open, the read
 // and the append. False when the file cannot be opened; dev is then unchanged. The name
@@ -91,6 +66,6 @@ void ImportDev() {
     TypeOneRecord();
   }
   SaveDev("dev.out", dev, "dev");
-  TellNotes(report);
+  if (!report.path.empty()) con::TellImportNotes(report.path, report.notes);
   ReturnMenu();
 }

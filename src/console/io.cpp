@@ -175,9 +175,13 @@ std::string ReadQuotedName() {
 std::string ReadFileName() {
   Flush();
   SkipBlanks();
-  std::string name = Peek() == '"' ? ReadQuotedName() : ReadRawToken();
-  const Wiring& w = S().wiring;
-  return w.decode_name ? w.decode_name(name) : name;
+  try {
+    std::string name = Peek() == '"' ? ReadQuotedName() : ReadRawToken();
+    const Wiring& w = S().wiring;
+    return w.decode_name ? w.decode_name(name) : name;
+  } catch (const std::bad_alloc&) {
+  }
+  MemoryFull();  // outside the handler, the name's memory given back
 }
 
 char ReadNonBlankByte() {

@@ -75,27 +75,11 @@ bool IsGb18030Text(std::string_view bytes) {
 
 namespace {
 
-// True when bytes after a byte-order mark are whole UTF-16 (big-endian when big): an even
-// number of bytes, every high surrogate followed by a low one and no low one alone.
-bool IsUtf16Text(std::string_view bytes, bool big) {
-  if (bytes.size() % 2 != 0) return false;
-  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-  bool high = false;  // the unit before was a high surrogate
-  for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    const unsigned unit = big ? s[i] << 8 | s[i + 1] : s[i + 1] << 8 | s[i];
-    const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-    if (low != high) return false;
-    high = unit >= 0xD800 && unit <= 0xDBFF;
-  }
-  return !high;
-}
-
 // True when a file that is valid UTF-8 (census) is to be read so.
-bool TakenForUtf8(std::string_view bytes, const Utf8Census& census) {
-  if (bytes.starts_with(kBom)) return true;
+bool TakenForUtf8(std::string_view bytes, const Utf8Census& census, bool gb_first) {
   if (!census.non_ascii) return false;
   if (!IsGb18030Text(bytes)) return true;
-  return Utf8Weight(bytes) < GbWeight(bytes);
+  return !gb_first && Utf8Weight(bytes) < GbWeight(bytes);
 }
 
 }  // namespace
@@ -114,16 +98,13 @@ const char* EncodingName(FileEncoding encoding) {
   return "GB18030";
 }
 
-FileEncoding FileEncodingOf(std::string_view bytes) {
-  if (bytes.starts_with("\xFF\xFE") && IsUtf16Text(bytes.substr(2), false)) {
-    return FileEncoding::kUtf16Le;
-  }
-  if (bytes.starts_with("\xFE\xFF") && IsUtf16Text(bytes.substr(2), true)) {
-    return FileEncoding::kUtf16Be;
-  }
+FileEncoding FileEncodingOf(std::string_view bytes, bool gb_first) {
+  if (bytes.starts_with("\xFF\xFE")) return FileEncoding::kUtf16Le;
+  if (bytes.starts_with("\xFE\xFF")) return FileEncoding::kUtf16Be;
+  if (bytes.starts_with(kBom)) return FileEncoding::kUtf8;
   const Utf8Census census = CountUtf8(bytes);
-  return census.valid && TakenForUtf8(bytes, census) ? FileEncoding::kUtf8
-                                                      : FileEncoding::kGb18030;
+  return census.valid && TakenForUtf8(bytes, census, gb_first) ? FileEncoding::kUtf8
+                                                                : FileEncoding::kGb18030;
 }
 
 }  // namespace charset

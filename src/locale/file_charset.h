@@ -24,12 +24,15 @@ const char* EncodingName(FileEncoding encoding);
 bool IsGb18030Text(std::string_view bytes);
 
 // The encoding a file's bytes are in:
-// - UTF-16 LE or BE when they begin with its byte-order mark (FF FE, FE FF: never
-//   GB18030 nor UTF-8) and the rest is whole UTF-16, surrogates in pairs;
-// - UTF-8 when they are valid UTF-8 and begin with its byte-order mark (EF BB BF), or hold
-//   a byte that is not ASCII and are no GB18030, or, being both, weigh less read as UTF-8
-//   than read as GB18030 (charset::Utf8Weight against charset::GbWeight; a tie is GBK);
+// - UTF-16 LE or BE whenever they begin with its byte-order mark (FF FE, FE FF: never
+//   GB18030 nor UTF-8), whole or not: what is no UTF-16 is replaced when converted;
+// - UTF-8 whenever they begin with its byte-order mark (EF BB BF), valid or not; or when,
+//   valid UTF-8, they hold a byte that is not ASCII and are no GB18030; or, being both,
+//   unless gb_first, they weigh less read as UTF-8 than read as GB18030
+//   (charset::Utf8Weight against charset::GbWeight; a tie is GBK);
 // - GB18030, byte for byte, for any other file.
-FileEncoding FileEncodingOf(std::string_view bytes);
+// gb_first is for devmgr's own record files, which it writes in GBK: read as GBK whenever
+// they are valid GBK, so that they always read back byte for byte.
+FileEncoding FileEncodingOf(std::string_view bytes, bool gb_first = false);
 
 }  // namespace charset

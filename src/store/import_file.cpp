@@ -79,25 +79,36 @@ std::size_t AppendRecords(const char* bytes, std::size_t size, DevList::Records&
 
 namespace {
 
-// Reads the whole file, converts text in another encoding, and appends its records, those
-// of a record file as its lines hold them and those of any other file by sevens; throws
-// std::bad_alloc when memory runs out, leaving list's records to be trimmed by the caller.
+// Appends the records of the file text bytes[0, size) by its shape: a record file, a
+// table, a record file gone wrong (nothing appended), or words by sevens.
+void AppendByShape(const char* bytes, std::size_t size, DevList::Records& records,
+                   ImportNotes& notes) {
+  const std::size_t before = records.size();
+  if (ParseRecordLines(bytes, size, records, nullptr) && records.size() > before) {
+    notes.record_file = true;
+    return;
+  }
+  records.resize(before);  // no record file after all
+  if (ReadTable(bytes, size, records, notes.table) != TableRead::kNoTable) return;
+  notes.near_fault = NearRecordFault({bytes, size});
+  if (notes.near_fault.line > 0) return;
+  notes.words = AppendRecords(bytes, size, records);
+}
+
+// Reads the whole file, converts text in another encoding, and appends its records;
+// throws std::bad_alloc when memory runs out, leaving list's records to be trimmed by the
+// caller.
 ImportResult ReadAndAppend(int fd, DevList& list, ImportNotes& notes) {
   FileBytes file;
   if (!ReadToEnd(fd, file, kPadding)) return ImportResult::kOpenFailed;
   if (file.size == 0) return ImportResult::kOk;
-  notes.encoding = DecodeFileText(file, kPadding);
+  notes.decoded = DecodeFileText(file, kPadding, FileRule::kRecordShape);
+  notes.encoding = notes.decoded.encoding;
   std::fill_n(file.data.get() + file.size, kPadding, ' ');
   const char* bytes = Texts().Adopt(std::move(file.data), file.size + kPadding);
   DevList::Records& records = list.Mutable();
   const std::size_t before = records.size();
-  if (ParseRecordLines(bytes, file.size, records, nullptr) && records.size() > before) {
-    notes.record_file = true;
-    notes.records = records.size() - before;
-    return ImportResult::kOk;
-  }
-  records.resize(before);  // no record file after all: its words go by sevens
-  notes.words = AppendRecords(bytes, file.size, records);
+  AppendByShape(bytes, file.size, records, notes);
   notes.records = records.size() - before;
   return ImportResult::kOk;
 }

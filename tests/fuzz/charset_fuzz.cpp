@@ -86,8 +86,8 @@ void CheckFileRule(std::string_view text, int slow) {
   if (slow == 1 && !charset::IsGb18030Text(text) && !taken)
     Finding("UTF-8 text that is no GB18030 was not taken");
   const std::string marked = "\xEF\xBB\xBF" + std::string(text);
-  if ((charset::FileEncodingOf(marked) == charset::FileEncoding::kUtf8) != (slow >= 0))
-    Finding("a byte-order mark did not decide for valid UTF-8");
+  if (charset::FileEncodingOf(marked) != charset::FileEncoding::kUtf8)
+    Finding("a byte-order mark did not decide for UTF-8");
 }
 
 // The UTF-16 check without its loop: -1 no whole UTF-16LE, else the number of units.
@@ -110,7 +110,7 @@ std::string DecodedAndShown(std::string_view bytes, const char* shown_in,
                             std::string_view replacement, charset::FileEncoding* encoding) {
   FileBytes file{std::make_unique<char[]>(bytes.size() + 16), bytes.size()};
   std::memcpy(file.data.get(), bytes.data(), bytes.size());
-  *encoding = DecodeFileText(file, 16);
+  *encoding = DecodeFileText(file, 16).encoding;
   std::memset(file.data.get() + file.size, ' ', 16);
   charset::GbDecoder decoder(shown_in, replacement);
   std::string out;
@@ -123,15 +123,15 @@ std::string DecodedAndShown(std::string_view bytes, const char* shown_in,
 void CheckDecoding(std::string_view text, int slow) {
   charset::FileEncoding encoding;
   const std::string utf8 = DecodedAndShown(text, "UTF-8", "\xEF\xBF\xBD", &encoding);
-  if (encoding == charset::FileEncoding::kUtf8 && !HasPrivateUse(text) &&
+  if (encoding == charset::FileEncoding::kUtf8 && slow >= 0 && !HasPrivateUse(text) &&
       utf8 != (text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text))
     Finding("a UTF-8 file did not convert back");
-  if (slow < 0 && encoding == charset::FileEncoding::kUtf8) Finding("invalid UTF-8 converted");
+  if (slow < 0 && encoding == charset::FileEncoding::kUtf8 && !text.starts_with("\xEF\xBB\xBF"))
+    Finding("invalid UTF-8 without a mark converted");
   const std::string marked = "\xFF\xFE" + std::string(text);
   const std::string utf16 = DecodedAndShown(marked, "UTF-16LE", "\xFD\xFF", &encoding);
-  if ((encoding == charset::FileEncoding::kUtf16Le) != (SlowUtf16(text) >= 0))
-    Finding("a UTF-16 mark did not decide for whole UTF-16");
-  if (encoding == charset::FileEncoding::kUtf16Le && !HasPrivateUse16(text) && utf16 != text)
+  if (encoding != charset::FileEncoding::kUtf16Le) Finding("a UTF-16 mark did not decide");
+  if (SlowUtf16(text) >= 0 && !HasPrivateUse16(text) && utf16 != text)
     Finding("a UTF-16 file did not convert back");
 }
 

@@ -1,7 +1,10 @@
 // Fuzz target: the record file reader behind --load and the import. Every input either
 // gives one record per line that is not blank, each of seven fields that hold no separator and no line feed, numbered by
 // position, which written back as a record file and read again gives the same fields; or
-// it is refused naming a line of the input and a reason. The same bytes, read as the end of
+// it is refused naming a line of the input and a reason. Read as a table, the same bytes
+// give records of seven fields without white space, no more than they have lines, or
+// nothing at all, the rows at fault named by lines of the input; a record file gone wrong
+// is named by one of its lines. The same bytes, read as the end of
 // a file name beside dev.out, give a backup number only when they are that number's name.
 #include <algorithm>
 #include <cstdint>
@@ -15,6 +18,7 @@
 #include "model/device.h"
 #include "files/backup.h"
 #include "store/load_records.h"
+#include "store/table_file.h"
 
 namespace {
 
@@ -77,6 +81,42 @@ void CheckRecords(const DevList::Records& records, std::size_t lines) {
   }
 }
 
+// The table reader and the near record file check on bytes.
+void CheckTable(std::string_view bytes) {
+  auto buffer = std::make_unique<char[]>(bytes.size() + 1);
+  std::memcpy(buffer.get(), bytes.data(), bytes.size());
+  const char* kept = Texts().Adopt(std::move(buffer), bytes.size() + 1);
+  DevList::Records records;
+  TableNotes notes;
+  const std::size_t lines = LineCount(bytes);
+  switch (ReadTable(kept, bytes.size(), records, notes)) {
+    case TableRead::kNoTable:
+      Check(records.empty() && notes.separator == 0, "no table, yet records or a separator");
+      break;
+    case TableRead::kRefused:
+      Check(records.empty(), "a refused table gave records");
+      Check(!notes.faults.empty() && notes.rows_at_fault >= notes.faults.size(), "no fault told");
+      for (const LoadError& fault : notes.faults) {
+        Check(fault.line >= 1 && fault.line <= lines, "a fault names no line");
+        Check(!fault.reason.empty(), "a fault without a reason");
+      }
+      break;
+    case TableRead::kRead:
+      Check(records.size() <= lines, "more records than lines");
+      for (const device& d : records) {
+        for (Text device::*field : kDeviceFields) {
+          const std::string_view text = (d.*field).view();
+          Check(!text.empty(), "an empty field from a table");
+          Check(text.find_first_of(" \t\n\v\f\r") == std::string_view::npos,
+                "white space in a field from a table");
+        }
+      }
+      break;
+  }
+  const LoadError near = NearRecordFault(bytes);
+  Check(near.line <= lines, "a record file gone wrong names no line");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -93,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Check(error.line >= 1 && error.line <= LineCount(bytes), "error names no line");
     Check(!error.reason.empty(), "error without a reason");
   }
+  CheckTable(bytes);
   Texts().Reset();
   const int number = BackupNumber(bytes);
   Check(number >= 0, "negative backup number");

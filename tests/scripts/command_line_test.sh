@@ -29,6 +29,8 @@ cases=(
   "--help foo|2|empty|unexpected argument 'foo'|kept"
   "-- -h|2|empty|unexpected argument '-h'|kept"
   "|0|$menu|empty|read"
+  "--input-encoding=latin1|2|empty|^devmgr: --input-encoding takes gbk, utf-8 or utf-16, not 'latin1'devmgr: usage:|kept"
+  "--input-encoding=UTF-16|0|$menu|empty|read"
 )
 
 input=$(gbk '1 1 devices.txt 0')
@@ -61,4 +63,17 @@ for row in "${cases[@]}"; do
   fi
   pass "$what"
 done
+# devmgr's own dev.out whose GBK is valid UTF-8 too (宓翠华 reads as 嵴仪 in UTF-8) is
+# loaded back byte for byte, and saved so again.
+dir="$WORK/holder"
+mkdir "$dir"
+typed=$(gbk '1 2 D1 pc 宓翠华 it 1 2021.1.1 9 0')
+(cd "$dir" && printf '%s\n' "$typed" | LD_PRELOAD="$NOPAUSE" "$DEVMGR" >/dev/null 2>&1)
+{ gbk '1 D1 pc 宓翠华 it 1 2021.1.1 9'; echo; } >"$WORK/want"
+cmp -s "$dir/dev.out" "$WORK/want" || fail "the typed record was not saved in GBK"
+(cd "$dir" && printf '4 1 1 7 0\n' | LD_PRELOAD="$NOPAUSE" "$DEVMGR" --load dev.out >/dev/null 2>"$WORK/err")
+cmp -s "$dir/dev.out" "$WORK/want" ||
+  fail "--load dev.out did not keep 宓翠华: $(iconv -f GBK -t UTF-8 "$dir/dev.out")"
+[ ! -s "$WORK/err" ] || fail "--load dev.out told of a conversion: $(cat "$WORK/err")"
+pass "a GBK dev.out that is valid UTF-8 too loads and saves byte for byte"
 echo "PASS: $CASES cases"

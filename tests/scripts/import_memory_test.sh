@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # An import file larger than the memory devmgr may use is refused like an unreadable one:
 # the data set already in memory stays whole and the session goes on. A token typed larger
-# than memory ends the session as the end of input does.
+# than memory, quoted or not, ends the session as the end of input does.
 source "$(dirname "$0")/fault_lib.sh"
 cd "$WORK"
 command -v prlimit >/dev/null || { echo "SKIPPED: no prlimit to limit memory"; exit 77; }
@@ -45,4 +45,18 @@ grep -qx 'devmgr: standard input: memory full; the session ends as at the end of
 tail -c "$(wc -c <want)" out | cmp -s - want && [ "$(wc -l <dev.out)" -eq 3 ] ||
   fail "huge token: the session did not end as at the end of input"
 pass "a token larger than memory ends the session as the end of input, dev.out kept"
+
+# The same behind an opening double quote: a quoted file name larger than memory.
+set +e +o pipefail
+{ printf '1 1 small.txt 1 1 "'; head -c $((300 << 20)) /dev/zero | tr '\0' x; } |
+  LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out 2>err
+status=$?
+set -e -o pipefail
+[ "$status" -eq 0 ] || fail "huge quoted name: exit status $status"
+grep -qx 'devmgr: standard input: memory full; the session ends as at the end of input' err ||
+  fail "huge quoted name: not memory full: $(cat err)"
+{ gbk '请输入文件名:'; printf '\n'; } >want
+tail -c "$(wc -c <want)" out | cmp -s - want && [ "$(wc -l <dev.out)" -eq 3 ] ||
+  fail "huge quoted name: the session did not end as at the end of input"
+pass "a quoted name larger than memory ends the session as the end of input, dev.out kept"
 echo "cases: $CASES"

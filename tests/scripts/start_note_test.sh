@@ -2,7 +2,8 @@
 # The note at the start of an interactive session: on a terminal (tmux), a dev.out left
 # with records is told of on standard error before the first menu, in English and in
 # Chinese, while the dialogue stays as it is and dev.out untouched; nothing is told
-# without records, with --load, or when standard input is a pipe.
+# without records, with --load, or when standard input is a pipe (whatever standard
+# output is); a working directory named in Chinese is shown in Chinese.
 # Usage: start_note_test.sh <devmgr> <pause shim>. tmux comes with the test tools.
 set -euo pipefail
 
@@ -59,4 +60,20 @@ for row in "$work/empty|LANG=C.UTF-8|" "$work/records|LANG=C.UTF-8|--load dev.ou
   grep -F -- '->' <<<"$screen" >/dev/null || fail "no menu in $dir $options"
   [ -z "$(note_of "$screen")" ] || fail "a note in $dir $options: $(note_of "$screen")"
 done
+# A working directory named in Chinese is shown in Chinese, converted as every text is.
+mkdir "$work/库房"
+cp day1.out "$work/库房/dev.out"
+on_terminal "$work/库房" LANG=C.UTF-8 ''
+[ "$(note_of "$screen" | head -1)" = "devmgr: dev.out in $work/库房 holds 12 record(s) of an earlier session." ] ||
+  fail "the Chinese directory is not shown as it is named: $(note_of "$screen")"
+
+# The note follows standard input, not standard output: a pipe into a terminal's session
+# gets none, a terminal's session piped out gets it.
+run="env LANG=C.UTF-8 LD_PRELOAD='$nopause' ASAN_OPTIONS='${ASAN_OPTIONS:-}' '$bin'"
+leave_at_first_menu "devmgr-note-$$" "$work/records" "printf '0\\n' | $run"
+grep -F -- '->' <<<"$screen" >/dev/null || fail "no menu with standard input piped"
+[ -z "$(note_of "$screen")" ] || fail "a note with standard input piped: $(note_of "$screen")"
+leave_at_first_menu "devmgr-note-$$" "$work/records" "$run | cat"
+note_of "$screen" | grep -F "holds 12 record(s)" >/dev/null ||
+  fail "no note with standard output piped: $screen"
 echo "PASS"

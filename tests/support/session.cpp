@@ -3,6 +3,7 @@
 #include <unistd.h>  // getpid, which MinGW-w64 has too
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -37,6 +38,29 @@ std::string Utf8(std::string_view gbk) {
   } catch (const std::exception&) {
     return std::string(gbk);
   }
+}
+
+std::string Utf16Le(std::string_view utf8) {
+  std::string out;
+  const auto unit = [&out](uint32_t u) {
+    out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  };
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    uint32_t c = n == 1 ? b : b & (0x7F >> n);
+    for (std::size_t k = 1; k < n && i + k < utf8.size(); ++k) {
+      c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    if (c >= 0x10000) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+    i += n;
+  }
+  return out;
 }
 
 TempDir::TempDir() {

@@ -12,6 +12,9 @@ std::string Gbk(std::string_view utf8);
 // Converts GBK bytes to UTF-8 (for readable failure messages).
 std::string Utf8(std::string_view gbk);
 
+// The UTF-16LE bytes of valid UTF-8 text, without a byte-order mark.
+std::string Utf16Le(std::string_view utf8);
+
 // A fresh temporary directory that the test works in; removed with its content after.
 class TempDir {
  public:
