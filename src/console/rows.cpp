@@ -5,6 +5,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/texts_gbk.h"
+#include "console/twins.h"
 #include "store/record_file.h"
 
 namespace {
@@ -64,6 +65,7 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   WriteResult result;
   std::string reason;
   WriteOptions options{.keep_backup = data_set && !data_set_saved, .reason = &reason};
+  const TwinState twin = LookAtTwinOf(file, TwinKind::kRecords);
   if (data_set) {
     // dev is replaced by list; letting go of it first spares renumbering a copy. The
     // history takes the list once numbered, which no one can tell from before: a
@@ -76,10 +78,14 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   } else {
     result = WriteRecordFile(std::string(file), list, options);
   }
+  if (result == WriteResult::kOk) SaveTwin(file, twin, data_set ? dev : list);
   ReportSave(file, result, start, count, reason);
 }
 
-void ForgetDataSetSaved() { data_set_saved = false; }
+void ForgetDataSetSaved() {
+  data_set_saved = false;
+  ForgetTwinNotes();
+}
 
 void ReportSave(std::string_view file, WriteResult result, long long start_ms, std::size_t count,
                 std::string_view reason) {

@@ -77,3 +77,7 @@ bool KeepBackup(const std::string& path, std::string* reason) {
   *reason = msg::Say("%1$s; the previous %2$s is kept as %3$s instead", {fixed, path, kept_as});
   return true;
 }
+
+bool KeepNumberedBackup(const std::string& path, std::string* kept_as, std::string* reason) {
+  return KeepNumbered(path, path, false, kept_as, reason);
+}

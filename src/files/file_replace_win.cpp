@@ -62,7 +62,7 @@ bool Held(DWORD error, const std::wstring& to) {
 
 }  // namespace
 
-bool ReplaceByHandle(HANDLE h, const std::wstring& to) {
+bool ReplaceByHandle(HANDLE h, const std::wstring& to, bool wait) {
   const std::wstring full = FullName(to);
   if (full.empty()) return false;
   bool posix = true;
@@ -75,7 +75,7 @@ bool ReplaceByHandle(HANDLE h, const std::wstring& to) {
       continue;
     }
     if (!Held(error, to)) return SetLastError(error), false;
-    if (slept >= kPatienceMs) return SetLastError(ERROR_SHARING_VIOLATION), false;
+    if (!wait || slept >= kPatienceMs) return SetLastError(ERROR_SHARING_VIOLATION), false;
     Sleep(pause);
     slept += pause;
   }

@@ -1,0 +1,179 @@
+#include "store/csv_twin.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+#include <new>
+
+#include "files/backup.h"
+#include "files/file_bytes.h"
+#include "files/file_open.h"
+#include "locale/messages.h"
+#include "store/csv_rows.h"
+#include "store/record_file.h"
+
+namespace {
+
+// Whether path is something else than a regular file that opens (a FIFO, a device).
+bool IsStream(const std::string& path) {
+  std::string why;
+  const int fd = OpenInputFile(path, InputKind::kRegular, &why);
+  if (fd >= 0) CloseInputFile(fd);
+  return fd < 0 && why == msg::Tr("not a regular file");
+}
+
+// The whole content of the file at path; false when it cannot be opened or read.
+bool ReadWhole(const std::string& path, FileBytes* bytes) {
+  std::string why;
+  const int fd = OpenInputFile(path, InputKind::kRegular, &why);
+  if (fd < 0) return false;
+  const bool read = ReadToEnd(fd, *bytes, 1);
+  CloseInputFile(fd);
+  return read;
+}
+
+// Splits the line [p, end) at blanks into at most n cells; the number found, n + 1 for more.
+std::size_t SplitAtBlanks(std::string_view line, std::string_view* cells, std::size_t n) {
+  std::size_t found = 0;
+  while (!line.empty()) {
+    const std::size_t blank = line.find(' ');
+    if (found == n) return n + 1;
+    cells[found++] = line.substr(0, blank);
+    line.remove_prefix(blank == std::string_view::npos ? line.size() : blank + 1);
+  }
+  return found;
+}
+
+// Whether twin is the rendering of out: the head, then each line of out as a row.
+bool RendersTo(std::string_view out, std::string_view twin, TwinKind kind) {
+  const std::string_view head = kind == TwinKind::kRecords ? kRecordsHead : kTotalsHead;
+  const std::size_t columns = kind == TwinKind::kRecords ? 8 : 2;
+  if (!twin.starts_with(head)) return false;
+  twin.remove_prefix(head.size());
+  CsvRows rows;
+  std::string row;
+  std::string_view cells[8];
+  while (!out.empty()) {
+    const std::size_t end = out.find('\n');
+    std::string_view line = out.substr(0, end);
+    out.remove_prefix(end == std::string_view::npos ? out.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);  // written on Windows
+    if (SplitAtBlanks(line, cells, columns) != columns) return false;
+    row.resize(CsvRows::Bound(cells, columns));
+    const std::string_view made(row.data(), rows.Put(cells, columns, row.data()) - row.data());
+    if (!twin.starts_with(made)) return false;
+    twin.remove_prefix(made.size());
+  }
+  return twin.empty();
+}
+
+// The copies this process wrote that could not be replaced since (a program held them), by
+// name, with a hash of their bytes: while those stay, the copy is still devmgr's own, though
+// the file beside it has moved on.
+std::map<std::string, std::size_t>& StaleTwins() {
+  static std::map<std::string, std::size_t> stale;
+  return stale;
+}
+
+std::size_t HashOf(const FileBytes& bytes) {
+  return std::hash<std::string_view>()({bytes.data.get(), bytes.size});
+}
+
+// Remembers the copy at twin, devmgr's own, as left behind by its file.
+void RememberStale(const std::string& twin) {
+  FileBytes bytes;
+  if (ReadWhole(twin, &bytes)) StaleTwins()[twin] = HashOf(bytes);
+}
+
+// Whether the copy at twin with these bytes is one this process left behind.
+bool IsStale(const std::string& twin, const FileBytes& bytes) {
+  const auto found = StaleTwins().find(twin);
+  return found != StaleTwins().end() && found->second == HashOf(bytes);
+}
+
+// Keeps a foreign file at twin under a numbered name, unless the newest one holds its bytes.
+bool KeepForeign(const std::string& twin, std::string* reason) {
+  const int newest = HighestBackupNumber(twin);
+  if (newest > 0 && SameBytes(twin, NumberedBackupPath(twin, newest))) return true;
+  std::string kept_as;
+  std::string why;
+  if (KeepNumberedBackup(twin, &kept_as, &why)) return true;
+  *reason = msg::Say("%1$s could not be kept as a backup: %2$s", {twin, why});
+  return false;
+}
+
+// Writes a copy through head and write(writer), after keeping a foreign file.
+template <typename Rows>
+WriteResult WriteTwin(const std::string& twin, TwinState before, std::string_view head,
+                      Rows write, std::string* reason) {
+  if (before == TwinState::kStream) return WriteResult::kOk;
+  if (before == TwinState::kForeign && !KeepForeign(twin, reason)) return WriteResult::kOpenFailed;
+  WriteResult result;
+  {
+    AtomicFileWriter writer;
+    const WriteOptions options{
+        .reason = reason, .raw = true, .wait_if_held = false, .durable = false};
+    result = writer.Open(twin, options);
+    if (result == WriteResult::kOk) {
+      writer.Append(head);
+      write(writer);
+      result = writer.Commit();
+    }
+  }
+  if (result == WriteResult::kOk) {
+    StaleTwins().erase(twin);
+  } else if (before == TwinState::kOwn) {
+    RememberStale(twin);
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string TwinPath(std::string_view path) {
+  if (path.ends_with(".out")) path.remove_suffix(4);
+  return std::string(path) + ".csv";
+}
+
+TwinState LookAtTwin(const std::string& path, TwinKind kind) {
+  try {
+    if (IsStream(path)) return TwinState::kStream;
+    FileBytes twin;
+    if (!ReadWhole(TwinPath(path), &twin) || twin.size == 0) return TwinState::kNone;
+    FileBytes out;
+    const bool own = ReadWhole(path, &out) &&
+                     RendersTo({out.data.get(), out.size}, {twin.data.get(), twin.size}, kind);
+    return own || IsStale(TwinPath(path), twin) ? TwinState::kOwn : TwinState::kForeign;
+  } catch (const std::bad_alloc&) {
+    return TwinState::kForeign;  // kept, then: nothing is lost for want of memory
+  }
+}
+
+WriteResult WriteRecordsTwin(const std::string& twin, TwinState before, const DevList& list,
+                             std::string* reason) {
+  return WriteTwin(twin, before, kRecordsHead, [&list](AtomicFileWriter& writer) {
+    CsvRows rows;
+    std::string_view cells[8];
+    char serial[12];
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const char* end = std::to_chars(serial, serial + sizeof serial, i + 1).ptr;
+      cells[0] = {serial, static_cast<std::size_t>(end - serial)};
+      for (std::size_t f = 0; f < 7; ++f) cells[f + 1] = (list[i].*kDeviceFields[f]).view();
+      writer.Advance(rows.Put(cells, 8, writer.Reserve(CsvRows::Bound(cells, 8))));
+    }
+  }, reason);
+}
+
+WriteResult WriteTotalsTwin(const std::string& twin, TwinState before,
+                            const QuantityTotals& totals, std::string* reason) {
+  return WriteTwin(twin, before, kTotalsHead, [&totals](AtomicFileWriter& writer) {
+    CsvRows rows;
+    std::string total;
+    for (const auto& [name, sum] : totals) {
+      total.clear();
+      AppendDecimal(total, sum);
+      const std::string_view cells[2] = {name, total};
+      writer.Advance(rows.Put(cells, 2, writer.Reserve(CsvRows::Bound(cells, 2))));
+    }
+  }, reason);
+}
