@@ -14,6 +14,7 @@
 #include <string>
 
 #include "console/start_note.h"
+#include "locale/charset.h"
 #include "store/csv_rows.h"
 #include "support/session.h"
 
@@ -61,6 +62,7 @@ TEST(CsvTwin, CellsKeepTheirTextInASpreadsheet) {
       {"50%", "\"=\"\"50%\"\"\""},
       {"true", "\"=\"\"true\"\"\""},
       {"'x", "\"=\"\"'x\"\"\""},  // a leading "'" of the text's own
+      {"'a\"b", "\"=\"\"'a\"\"\"\"b\"\"\""},  // a quote in a formula: doubled there and in the file
       {"1234567890123456", "\"=\"\"1234567890123456\"\"\""},
       {"123456789012", "\"=\"\"123456789012\"\"\""},  // Excel shows it 1.23457E+11
       {"12345678901", "12345678901"},
@@ -80,6 +82,15 @@ TEST(CsvTwin, CellsKeepTheirTextInASpreadsheet) {
       {"\xA1\x7F", kFffd + std::string("\x7F")},        // a lead byte before no trail byte
   };
   for (const auto& c : kCases) EXPECT_EQ(Cell(c.gb), c.cell) << Utf8(c.gb);
+  // Codes that GB18030 maps beyond the BMP (four bytes of UTF-8), as the platform's converter
+  // has them: the same as a whole text converted at once.
+  for (const char* gb : {"vv\xFE\x76vvv", "\xFE\x51"}) {
+    charset::GbToUtf8 stream;
+    std::string utf8;
+    stream.Convert(gb, utf8);
+    stream.Finish(utf8);
+    EXPECT_EQ(Cell(gb), utf8) << gb;
+  }
 }
 
 // The awkward records: a code with a leading zero, formulas, a comma, a quote, a 16-digit

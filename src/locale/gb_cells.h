@@ -35,9 +35,10 @@ class GbCellDecoder {
   }
 
  private:
-  // The UTF-8 form of a two-byte character; length 0 while not yet looked up.
+  // The UTF-8 form of a two-byte character (four bytes for the few that GB18030 maps beyond
+  // the BMP, such as FE51); length 0 while not yet looked up.
   struct Utf8Char {
-    char bytes[3];
+    char bytes[4];
     unsigned char length;
   };
 
@@ -68,7 +69,7 @@ char* GbCellDecoder::Convert(std::string_view bytes, char* out, Look look) {
     if (c != 0x80 && c != 0xFF && t >= 0x40 && t != 0x7F && t != 0xFF) {  // two bytes
       Utf8Char& u = pairs_[(c - 0x81u) * 256 + t];
       if (u.length == 0) LookUp(c, t, u);
-      std::memcpy(out, u.bytes, 3);  // room for three: the two bytes read make up to six
+      std::memcpy(out, u.bytes, 4);  // room for four: the two bytes read make up to six
       out += u.length;
       i += 2;
       continue;

@@ -93,11 +93,11 @@ bool MayBeNumber(std::string_view s, unsigned seen) {
   return true;
 }
 
-// Writes s with every double quote doubled.
-char* PutDoubled(std::string_view s, char* out) {
+// Writes s with every double quote written times times.
+char* PutDoubled(std::string_view s, char* out, int times = 2) {
   for (char c : s) {
     *out++ = c;
-    if (c == '"') *out++ = '"';
+    for (int i = 1; i < times && c == '"'; ++i) *out++ = '"';
   }
   return out;
 }
@@ -149,7 +149,7 @@ char* PutGuarded(std::string_view text, unsigned seen, CellGuard guard, char* ou
       break;
     case CellGuard::kFormula:
       std::memcpy(out, "\"=\"\"", 4);
-      out = PutDoubled(text, out + 4);
+      out = PutDoubled(text, out + 4, 4);  // doubled in the formula, and again in the file
       std::memcpy(out, "\"\"\"", 3);
       return out + 3;
   }

@@ -10,7 +10,8 @@
 //   (2021.3.15) are among them: Calc reads them as dates in a Chinese or Hungarian locale.
 // Only numbers in their plain form (6499, -5, 0.25; eleven characters at most) stay numbers.
 // A cell holding a comma, a double quote or a line end is then put in double quotes, the
-// quotes inside doubled (RFC 4180); so is every ="text".
+// quotes inside doubled (RFC 4180); so is every ="text", whose own quotes are doubled in the
+// formula first.
 #pragma once
 
 #include <array>
@@ -58,7 +59,7 @@ inline CellGuard GuardOf(std::string_view text) { return GuardOf(text, ClassesOf
 
 
 // The most bytes the cell of a text of n bytes takes.
-constexpr std::size_t CellBound(std::size_t n) { return 2 * n + 8; }
+constexpr std::size_t CellBound(std::size_t n) { return 4 * n + 8; }
 
 // Writes the cell of the UTF-8 text at out and returns its end.
 // REQUIRES: room for CellBound(text.size()) bytes at out.
