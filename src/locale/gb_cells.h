@@ -57,14 +57,16 @@ template <typename Look>
 char* GbCellDecoder::Convert(std::string_view bytes, char* out, Look look) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned char c = s[i];
-    look(c);
-    if (c < 0x80) {
+  std::size_t i = 0;
+  while (i < n) {
+    unsigned char c = s[i];
+    while (c < 0x80) {  // a run of ASCII
+      look(c);
       *out++ = static_cast<char>(c);
-      ++i;
-      continue;
+      if (++i == n) return out;
+      c = s[i];
     }
+    look(c);
     const unsigned char t = i + 1 < n ? s[i + 1] : 0;
     if (c != 0x80 && c != 0xFF && t >= 0x40 && t != 0x7F && t != 0xFF) {  // two bytes
       Utf8Char& u = pairs_[(c - 0x81u) * 256 + t];
