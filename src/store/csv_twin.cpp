@@ -1,6 +1,7 @@
 #include "store/csv_twin.h"
 
 #include <charconv>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <new>
@@ -91,6 +92,43 @@ bool IsStale(const std::string& twin, const FileBytes& bytes) {
   return found != StaleTwins().end() && found->second == HashOf(bytes);
 }
 
+// What a file looked like when this process wrote it: its size and time of change.
+struct Stamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time;
+  bool operator==(const Stamp&) const = default;
+};
+
+// The stamp of the file at path; false when it has none (missing, or not to be read).
+// Twins have ASCII names, which the standard library takes alike on every platform.
+bool StampOf(const std::string& path, Stamp* stamp) {
+  std::error_code error;
+  stamp->size = std::filesystem::file_size(path, error);
+  if (!error) stamp->time = std::filesystem::last_write_time(path, error);
+  return !error;
+}
+
+// The copies this process wrote, by name, as they were then: a copy that still looks so is
+// still the one written, and need not be read again at the next save.
+std::map<std::string, Stamp>& Written() {
+  static std::map<std::string, Stamp> written;
+  return written;
+}
+
+// The key of the copy at twin among those written: its full name (harnesses run sessions in
+// several folders in one process).
+std::string KeyOf(const std::string& twin) {
+  std::error_code error;
+  return std::filesystem::absolute(twin, error).string();
+}
+
+// Whether the copy at twin is, by its stamp, the one this process wrote last.
+bool IsAsWritten(const std::string& twin) {
+  const auto found = Written().find(KeyOf(twin));
+  Stamp now;
+  return found != Written().end() && StampOf(twin, &now) && now == found->second;
+}
+
 // How many records ahead the copy asks for the bytes of their fields, as the record file does.
 constexpr std::size_t kPrefetchAhead = 8;
 
@@ -127,6 +165,12 @@ WriteResult WriteTwin(const std::string& twin, TwinState before, std::string_vie
       result = writer.Commit();
     }
   }
+  Stamp stamp;
+  if (result == WriteResult::kOk && StampOf(twin, &stamp)) {
+    Written()[KeyOf(twin)] = stamp;
+  } else {
+    Written().erase(KeyOf(twin));
+  }
   if (result == WriteResult::kOk) {
     StaleTwins().erase(twin);
   } else if (before == TwinState::kOwn) {
@@ -145,6 +189,7 @@ std::string TwinPath(std::string_view path) {
 TwinState LookAtTwin(const std::string& path, TwinKind kind) {
   try {
     if (IsStream(path)) return TwinState::kStream;
+    if (IsAsWritten(TwinPath(path))) return TwinState::kOwn;
     FileBytes twin;
     if (!ReadWhole(TwinPath(path), &twin) || twin.size == 0) return TwinState::kNone;
     FileBytes out;

@@ -7,7 +7,8 @@
 //
 // devmgr knows its own copy by its bytes: they are exactly what the file beside it renders to.
 // That needs no record of its own and holds across sessions, machines and copies of the
-// folder; it costs one reading of both files at a save, at about the speed of writing them.
+// folder; it costs one reading of both files, at about the speed of writing them, at the first
+// save of a session: later saves know the copy they wrote by its size and time of change.
 #pragma once
 
 #include <string>
