@@ -13,6 +13,7 @@ namespace {
 bool CopyAscii(std::string_view text, char* out, unsigned* seen) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
+  if (n > 0 && s[0] >= 0x80) return false;  // a name, most likely: no look at the rest
   std::uint64_t high = 0;
   unsigned a = 0, b = 0;
   std::size_t i = 0;
