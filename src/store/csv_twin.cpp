@@ -33,7 +33,7 @@ bool ReadWhole(const std::string& path, FileBytes* bytes) {
   return read;
 }
 
-// Splits the line [p, end) at blanks into at most n cells; the number found, n + 1 for more.
+// Splits line at blanks into at most n cells; the number found, n + 1 for more.
 std::size_t SplitAtBlanks(std::string_view line, std::string_view* cells, std::size_t n) {
   std::size_t found = 0;
   while (!line.empty()) {
