@@ -65,20 +65,21 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   WriteResult result;
   std::string reason;
   WriteOptions options{.keep_backup = data_set && !data_set_saved, .reason = &reason};
-  const TwinState twin = LookAtTwinOf(file, TwinKind::kRecords);
+  RecordsTwin twin(file, list);  // rendered while the file is written
   if (data_set) {
     // dev is replaced by list; letting go of it first spares renumbering a copy. The
     // history takes the list once numbered, which no one can tell from before: a
     // snapshot's serials are never shown, only renumbered again when it comes back.
     dev.clear();
     result = WriteRecordFileRenumbering(std::string(file), list, options);
+    twin.Save(result == WriteResult::kOk);  // before the history may let go of its records
     backup.Add(list);
     dev = std::move(list);
     data_set_saved = data_set_saved || result == WriteResult::kOk;
   } else {
     result = WriteRecordFile(std::string(file), list, options);
+    twin.Save(result == WriteResult::kOk);
   }
-  if (result == WriteResult::kOk) SaveTwin(file, twin, data_set ? dev : list);
   ReportSave(file, result, start, count, reason);
 }
 

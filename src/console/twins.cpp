@@ -28,12 +28,16 @@ TwinState LookAtTwinOf(std::string_view file, TwinKind kind) {
   return LookAtTwin(std::string(file), kind);
 }
 
-void SaveTwin(std::string_view file, TwinState before, const DevList& list) {
-  const std::string twin = TwinPath(file);
+RecordsTwin::RecordsTwin(std::string_view file, const DevList& list)
+    : file_(file),
+      before_(LookAtTwinOf(file, TwinKind::kRecords)),
+      render_(list.begin(), before_ == TwinState::kStream ? 0 : list.size()) {}
+
+void RecordsTwin::Save(bool saved) {
+  if (!saved) return render_.Stop();
+  const std::string twin = TwinPath(file_);
   std::string reason;
-  if (WriteRecordsTwin(twin, before, list, &reason) != WriteResult::kOk) {
-    NoteLeft(file, twin, reason);
-  }
+  if (render_.Write(twin, before_, &reason) != WriteResult::kOk) NoteLeft(file_, twin, reason);
 }
 
 void SaveTwin(std::string_view file, TwinState before, const QuantityTotals& totals) {

@@ -1,5 +1,6 @@
 #include "store/csv_twin.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <functional>
@@ -129,6 +130,9 @@ bool IsAsWritten(const std::string& twin) {
   return found != Written().end() && StampOf(twin, &now) && now == found->second;
 }
 
+// The size of the blocks a copy is rendered in.
+constexpr std::size_t kBlockBytes = 1 << 20;
+
 // How many records ahead the copy asks for the bytes of their fields, as the record file does.
 constexpr std::size_t kPrefetchAhead = 8;
 
@@ -201,20 +205,93 @@ TwinState LookAtTwin(const std::string& path, TwinKind kind) {
   }
 }
 
-WriteResult WriteRecordsTwin(const std::string& twin, TwinState before, const DevList& list,
-                             std::string* reason) {
-  return WriteTwin(twin, before, kRecordsHead, [&list](AtomicFileWriter& writer) {
+TwinRender::TwinRender(const device* records, std::size_t n)
+    : thread_([this, records, n] { Render(records, n); }) {}
+
+TwinRender::~TwinRender() { Stop(); }
+
+void TwinRender::Stop() {
+  stop_ = true;
+  Wait();
+}
+
+void TwinRender::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+// Hands a rendered block to the writer, the last one saying so; returns an empty block to
+// render into next, one the writer is done with when there is one (its pages are in memory).
+std::string TwinRender::Hand(std::string block, bool last) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  ready_.push_back(std::move(block));
+  done_ = last;
+  handed_.notify_one();
+  std::string next;
+  if (!spent_.empty()) {
+    next.swap(spent_.back());
+    spent_.pop_back();
+  }
+  next.clear();
+  return next;
+}
+
+void TwinRender::Render(const device* records, std::size_t n) {
+  try {
     CsvRows rows;
     std::string_view cells[8];
     char serial[12];
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      if (i + kPrefetchAhead < list.size()) Prefetch(list[i + kPrefetchAhead]);
+    std::string block(kRecordsHead);
+    block.reserve(kBlockBytes);
+    for (std::size_t i = 0; i < n && !stop_; ++i) {
+      if (i + kPrefetchAhead < n) Prefetch(records[i + kPrefetchAhead]);
       const char* end = std::to_chars(serial, serial + sizeof serial, i + 1).ptr;
       cells[0] = {serial, static_cast<std::size_t>(end - serial)};
-      for (std::size_t f = 0; f < 7; ++f) cells[f + 1] = (list[i].*kDeviceFields[f]).view();
-      writer.Advance(rows.Put(cells, 8, writer.Reserve(CsvRows::Bound(cells, 8))));
+      for (std::size_t f = 0; f < 7; ++f) cells[f + 1] = (records[i].*kDeviceFields[f]).view();
+      const std::size_t bound = CsvRows::Bound(cells, 8);
+      if (block.size() + bound > kBlockBytes) {
+        block = Hand(std::move(block), false);
+        block.reserve(std::max(kBlockBytes, bound));
+      }
+      const std::size_t used = block.size();
+      block.resize(used + bound);  // within the capacity: no copy
+      block.resize(static_cast<std::size_t>(rows.Put(cells, 8, block.data() + used) -
+                                            block.data()));
+    }
+    Hand(std::move(block), true);
+  } catch (const std::bad_alloc&) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    out_of_memory_ = done_ = true;
+    handed_.notify_one();
+  }
+}
+
+WriteResult TwinRender::Write(const std::string& twin, TwinState before, std::string* reason) {
+  bool out_of_memory = false;
+  const WriteResult result = WriteTwin(twin, before, {}, [&](AtomicFileWriter& writer) {
+    for (bool last = false; !last;) {
+      std::vector<std::string> blocks;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        handed_.wait(lock, [this] { return !ready_.empty() || done_; });
+        blocks.swap(ready_);
+        last = done_;
+        out_of_memory = out_of_memory_;
+      }
+      for (const std::string& block : blocks) writer.Append(block);
+      const std::lock_guard<std::mutex> lock(mutex_);
+      for (std::string& block : blocks) spent_.push_back(std::move(block));
     }
   }, reason);
+  Stop();  // no rows are wanted when the copy was refused
+  if (!out_of_memory) return result;
+  *reason = msg::Say("%s: memory full", {twin});
+  return WriteResult::kWriteFailed;
+}
+
+WriteResult WriteRecordsTwin(const std::string& twin, TwinState before, const DevList& list,
+                             std::string* reason) {
+  TwinRender render(list.begin(), list.size());
+  return render.Write(twin, before, reason);
 }
 
 WriteResult WriteTotalsTwin(const std::string& twin, TwinState before,

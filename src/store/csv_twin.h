@@ -11,8 +11,14 @@
 // save of a session: later saves know the copy they wrote by its size and time of change.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "files/file_writer.h"
 #include "model/device.h"
@@ -42,6 +48,39 @@ TwinState LookAtTwin(const std::string& path, TwinKind kind);
 // A kForeign file there is first kept as "<twin>.~N~" (unless the newest numbered backup holds
 // its bytes already); when it cannot be kept, the copy is not written. Never waits for a
 // program that holds the copy. *reason gets why it was not written.
+// The rows of a record list's copy, numbered 1..n by position, rendered on a thread of their
+// own while the list's file is written, and written as they come, so that two cores do both at
+// once. The thread reads only the records' fields, never their serials: the file's writer may
+// renumber the records meanwhile. REQUIRES: records[0, n) stay where they are, their fields
+// unchanged, until Write, Wait or Stop returns.
+class TwinRender {
+ public:
+  TwinRender(const device* records, std::size_t n);
+  TwinRender(const TwinRender&) = delete;
+  TwinRender& operator=(const TwinRender&) = delete;
+  ~TwinRender();
+
+  // Waits until the rows are rendered; Stop first asks for no more.
+  void Wait();
+  void Stop();
+
+  // Writes the rows as the copy at twin, as they come, as WriteRecordsTwin does.
+  WriteResult Write(const std::string& twin, TwinState before, std::string* reason);
+
+ private:
+  void Render(const device* records, std::size_t n);
+  std::string Hand(std::string block, bool last);
+
+  std::mutex mutex_;  // guards the four below
+  std::condition_variable handed_;
+  std::vector<std::string> ready_;  // rendered blocks of about a megabyte, the head first
+  std::vector<std::string> spent_;  // blocks written, to render into again
+  bool done_ = false;
+  bool out_of_memory_ = false;
+  std::atomic<bool> stop_ = false;  // the file was not saved: no more rows are wanted
+  std::thread thread_;  // last: it starts once the members above are built
+};
+
 WriteResult WriteRecordsTwin(const std::string& twin, TwinState before, const DevList& list,
                              std::string* reason);
 WriteResult WriteTotalsTwin(const std::string& twin, TwinState before,
