@@ -56,7 +56,8 @@ char* CsvRows::Put(const std::string_view* cells, std::size_t n, char* out) {
       out = start + cells[i].size();
     } else {
       seen = 0;
-      out = decoder_.Convert(cells[i], start, [&seen](unsigned char c) { seen |= kCellClasses[c]; });
+      const auto look = [&seen](unsigned char c) { seen |= kCellClasses[c]; };
+      out = decoder_.Convert(cells[i], start, look);
     }
     const auto size = static_cast<std::size_t>(out - start);
     if (size != 0 && !IsSurelyBare(seen, *start, size)) out = GuardInPlace(start, size, seen);
