@@ -88,7 +88,7 @@ time_devmgr_jobs() {
   for ((i = 0; i <= count; i++)); do
     for job in $BENCH_JOBS; do
       [ -z "${failed[$job]:-}" ] || continue
-      if ! once=$(time_once 'rm -f dev.out filter.out query.out stat.out' \
+      if ! once=$(time_once 'rm -f dev.out filter.out query.out stat.out ./*.csv' \
           "LD_PRELOAD='$shim' '$devmgr' < session_$job.in > /dev/null"); then
         failed[$job]=1
         continue
@@ -144,7 +144,7 @@ bench_size() {
         "$(floor_command "$floor")")" "-"
     done
   fi
-  rm -f ./*.out copy.txt dev.prev .time.txt
+  rm -f ./*.out ./*.csv copy.txt dev.prev .time.txt
   cd "$root"
 }
 
@@ -153,7 +153,7 @@ bench_size() {
 peak_kib() {
   local i peak=0 kib
   for ((i = 0; i < $2; i++)); do
-    rm -f dev.out dev.out~ .peak.txt
+    rm -f dev.out dev.out~ dev.csv .peak.txt
     LD_PRELOAD=$shim /usr/bin/time -f %M -o .peak.txt "$devmgr" < "$1" > /dev/null || return 1
     kib=$(tail -1 .peak.txt)
     ((kib > peak)) && peak=$kib
@@ -179,7 +179,7 @@ bench_memory() {
       printf '  %-6s x%s  peak %s KiB\n' "$kind" "$times" "$peak" >&2
     done
   done
-  rm -f dev.out dev.out~ .peak.txt
+  rm -f dev.out dev.out~ dev.csv .peak.txt
   cd "$root"
   # The bounds: eight cycles below 2.5 x one, five blank imports within 1.1 x one.
   memory_missed=$(awk -F'\t' 'NR == 1 { next }

@@ -54,7 +54,7 @@ TEST(FaultFiles, ImportFileMissingADirectoryOrADeviceCostsNothing) {
   const std::size_t second = kRecords.find('\n') + 1;
   EXPECT_EQ(ReadFile(dir.File("dev.out")),
             "1 " + kRecords.substr(0, second) + "2 " + kRecords.substr(second));
-  EXPECT_EQ(Listing(dir), "dev.out in.txt sub ");
+  EXPECT_EQ(Listing(dir), "dev.csv dev.out in.txt sub ");
 }
 
 TEST(FaultFiles, DevOutTakenByADirectory) {
@@ -79,7 +79,7 @@ TEST(FaultFiles, ResultFilesTakenByDirectories) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Count(r.output, kCannotWrite), 3u) << Utf8(r.output);
   EXPECT_NE(r.output.find(kListing), std::string::npos) << "the session went on";
-  EXPECT_EQ(Listing(dir), "dev.out filter.out in.txt query.out stat.out ");
+  EXPECT_EQ(Listing(dir), "dev.csv dev.out filter.out in.txt query.out stat.out ");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "console/globals.h"
 #include "console/io.h"
 #include "console/texts_gbk.h"
+#include "console/twins.h"
 #include "store/record_file.h"
 
 namespace {
@@ -64,22 +65,28 @@ void SaveDev(std::string_view file, DevList list, std::string_view tag) {
   WriteResult result;
   std::string reason;
   WriteOptions options{.keep_backup = data_set && !data_set_saved, .reason = &reason};
+  RecordsTwin twin(file, list);  // rendered while the file is written
   if (data_set) {
     // dev is replaced by list; letting go of it first spares renumbering a copy. The
     // history takes the list once numbered, which no one can tell from before: a
     // snapshot's serials are never shown, only renumbered again when it comes back.
     dev.clear();
     result = WriteRecordFileRenumbering(std::string(file), list, options);
+    twin.Save(result == WriteResult::kOk);  // before the history may let go of its records
     backup.Add(list);
     dev = std::move(list);
     data_set_saved = data_set_saved || result == WriteResult::kOk;
   } else {
     result = WriteRecordFile(std::string(file), list, options);
+    twin.Save(result == WriteResult::kOk);
   }
   ReportSave(file, result, start, count, reason);
 }
 
-void ForgetDataSetSaved() { data_set_saved = false; }
+void ForgetDataSetSaved() {
+  data_set_saved = false;
+  ForgetTwinNotes();
+}
 
 void ReportSave(std::string_view file, WriteResult result, long long start_ms, std::size_t count,
                 std::string_view reason) {

@@ -4,6 +4,7 @@
 
 #include "console/io.h"
 #include "model/device.h"
+#include "store/csv_twin.h"
 #include "store/load_records.h"
 #include "locale/messages.h"
 
@@ -43,10 +44,20 @@ std::size_t RecordsInDevOut() {
   return records;
 }
 
+std::vector<std::string> CsvNote(bool changed) {
+  if (!changed) return {};
+  return {msg::Say("dev.csv was changed after devmgr wrote it, or another program wrote it; "
+                   "the next save keeps it as dev.csv.~N~."),
+          msg::Say("To take its rows in: choose 1, then 1, and type dev.csv.")};
+}
+
+bool DevCsvChanged() { return LookAtTwin("dev.out", TwinKind::kRecords) == TwinState::kForeign; }
+
 void TellStartNote() {
   const StartFacts facts = ReadStartFacts();
   if (!facts.interactive) return;
   for (const std::string& line : StartNote(facts, RecordsInDevOut())) Warn(line);
+  for (const std::string& line : CsvNote(DevCsvChanged())) Warn(line);
 }
 
 }  // namespace con

@@ -32,6 +32,14 @@ std::vector<std::string> StartNote(const StartFacts& facts, std::size_t records)
 // is missing, no record file, or cannot be read. Keeps nothing of it in memory.
 std::size_t RecordsInDevOut();
 
+// The note's lines about dev.csv when it is not the copy devmgr wrote of dev.out (a sheet
+// saved there, or the copy changed in a spreadsheet): that the next save keeps it, and how to
+// take its rows in. No lines unless changed.
+std::vector<std::string> CsvNote(bool changed);
+
+// Whether dev.csv in the working directory is there and not devmgr's copy of dev.out.
+bool DevCsvChanged();
+
 // Tells the note on standard error, before the first menu, for a session that starts
 // without --load. Standard output is not touched.
 void TellStartNote();

@@ -8,6 +8,7 @@
 #include "console/results.h"
 #include "console/rows.h"
 #include "console/texts_gbk.h"
+#include "console/twins.h"
 #include "model/orders.h"
 #include "files/file_writer.h"
 #include "store/record_file.h"
@@ -47,8 +48,10 @@ void SaveMap(std::string_view file, const QuantityTotals& totals) {
   con::Flush();  // what the console said so far shows, however long the save takes
   const long long start = con::NowMs();
   std::string reason;
+  const TwinState twin = LookAtTwinOf(file, TwinKind::kTotals);
   const WriteResult result =
       WriteFileAtomically(std::string(file), StatFileBytes(totals), {.reason = &reason});
+  if (result == WriteResult::kOk) SaveTwin(file, twin, totals);
   ReportSave(file, result, start, totals.size(), reason);
 }
 

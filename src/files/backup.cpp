@@ -142,3 +142,7 @@ bool KeepBackup(const std::string& path, std::string* reason) {
   if (!note.empty()) *reason = note;
   return true;
 }
+
+bool KeepNumberedBackup(const std::string& path, std::string* kept_as, std::string* reason) {
+  return KeepNumbered(path, path, false, kept_as, reason);
+}

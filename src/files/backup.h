@@ -61,7 +61,12 @@ int NextBackupNumber(std::vector<NumberedBackup> found);
 // REQUIRES: path names an existing regular file, links resolved (the file a save replaces).
 bool KeepBackup(const std::string& path, std::string* reason);
 
-// --- The platform's mechanics, used by KeepBackup only.
+// Keeps a copy of the file at path under the next numbered name "<path>.~N~" (*kept_as), for
+// a file that is replaced without a "<path>~" (a spreadsheet's copy the user changed). False
+// with the reason when no copy could be made. REQUIRES: as KeepBackup.
+bool KeepNumberedBackup(const std::string& path, std::string* kept_as, std::string* reason);
+
+// --- The platform's mechanics, used by the calls above only.
 
 // What a file that a backup would keep, or move away, is now.
 struct FileLook {

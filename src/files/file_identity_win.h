@@ -51,8 +51,9 @@ std::wstring FullName(const std::wstring& name);
 // FILE_SHARE_DELETE (indexers, scanners, sync agents) keep reading the old content; elsewhere
 // (FAT, most network shares, Wine) the classic replace, which any open handle on the old file
 // refuses. A refusal because the file is held, or a classic replace that finds it open, is tried
-// again with growing pauses for about five seconds (Patiently), whatever the holder shares. False with GetLastError() telling why;
-// ERROR_SHARING_VIOLATION when the file stayed held.
+// again with growing pauses for about five seconds (Patiently), whatever the holder shares,
+// unless wait is false: then a held file fails at once. False with GetLastError() telling
+// why; ERROR_SHARING_VIOLATION when the file stayed held.
 //
 // What is durable when this returns: only what was flushed before. The rename is a change of
 // the directory, which NTFS writes to its journal lazily; Windows has no call that waits for
@@ -60,7 +61,7 @@ std::wstring FullName(const std::wstring& name);
 // volumes, and flushing the volume takes an administrator). After a crash NTFS comes back with
 // either the old or the new file under the name, each whole, but a save that had returned may
 // be undone by a power loss soon after it. FAT keeps no journal and promises neither.
-bool ReplaceByHandle(HANDLE h, const std::wstring& to);
+bool ReplaceByHandle(HANDLE h, const std::wstring& to, bool wait = true);
 
 // ReplaceByHandle for the file named from, opened here.
 bool MoveReplacing(const std::wstring& from, const std::wstring& to);

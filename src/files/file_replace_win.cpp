@@ -80,7 +80,7 @@ bool HeldError(DWORD error) {
 }
 
 // Each try renames with the console handler held off the temporaries, between the pauses.
-bool ReplaceByHandle(HANDLE h, const std::wstring& to) {
+bool ReplaceByHandle(HANDLE h, const std::wstring& to, bool wait) {
   const std::wstring full = FullName(to);
   if (full.empty()) return false;
   bool posix = true;
@@ -91,7 +91,11 @@ bool ReplaceByHandle(HANDLE h, const std::wstring& to) {
     posix = false;  // and at once the classic way
     return Rename(h, full, false);
   };
-  return Patiently(rename, [&](DWORD error) { return Held(error, to); });
+  const auto held = [&](DWORD error) { return Held(error, to); };
+  if (wait) return Patiently(rename, held);
+  if (rename()) return true;
+  const DWORD error = GetLastError();
+  return SetLastError(held(error) ? ERROR_SHARING_VIOLATION : error), false;
 }
 
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {

@@ -39,11 +39,15 @@ enum class WriteResult {
 };
 
 // How to write: whether to keep the old content as a backup, and where to put the reason
-// for a refusal or a failure (one line, from the message catalogue), if anywhere.
+// for a refusal or a failure (one line, from the message catalogue), if anywhere. A file that
+// is only a view of another (a spreadsheet's copy) is written raw and does not wait.
 struct WriteOptions {
   bool keep_backup = false;  // keep an existing target as "<target>~" before replacing it,
                              // by the rule of backup.h
   std::string* reason = nullptr;
+  bool raw = false;           // the bytes as given: on Windows "\n" is not written as "\r\n"
+  bool wait_if_held = true;   // wait about five seconds for a program that holds the target
+  bool durable = true;        // on the disk before the rename, not only in the system's cache
 };
 
 // Writes one file through a temporary. Usage: Open, Append as often as needed, Commit.

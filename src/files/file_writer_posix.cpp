@@ -137,7 +137,8 @@ void AtomicFileWriter::FlushBuffer() {
 // waits for the last stretch only. Only where the system has sync_file_range.
 void AtomicFileWriter::StartWriteback() {
 #ifdef SYNC_FILE_RANGE_WRITE
-  if (!failed_ && !target_->in_place && written_ - synced_ >= kWritebackChunk) {
+  if (!failed_ && !target_->in_place && options_.durable &&
+      written_ - synced_ >= kWritebackChunk) {
     ::sync_file_range(fd_, static_cast<off_t>(synced_), static_cast<off_t>(written_ - synced_),
                       SYNC_FILE_RANGE_WRITE);
     synced_ = written_;
@@ -154,7 +155,7 @@ WriteResult AtomicFileWriter::Commit() {
     if (!failed_) Refuse(why);
     failed_ = true;
   };
-  const bool synced = target_->in_place || ::fsync(fd_) == 0;
+  const bool synced = target_->in_place || !options_.durable || ::fsync(fd_) == 0;
   if (!synced) fail(msg::Say("%s: cannot write: %s", {path, msg::SystemError(errno)}));
   if (::close(fd_) != 0) fail(msg::Say("%s: cannot write: %s", {path, msg::SystemError(errno)}));
   fd_ = -1;
@@ -181,7 +182,7 @@ WriteResult AtomicFileWriter::Commit() {
   }
   temp_.clear();
   Disarm();
-  SyncDirectory(DirectoryOf(path));
+  if (options_.durable) SyncDirectory(DirectoryOf(path));
   return WriteResult::kOk;
 }
 

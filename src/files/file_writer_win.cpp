@@ -115,16 +115,18 @@ bool AtomicFileWriter::CreateTemporary() {
   return false;
 }
 
-// Writes the buffer out as a text file: each line ends in "\r\n" on disk.
+// Writes the buffer out as a text file: each line ends in "\r\n" on disk (raw: as given).
 void AtomicFileWriter::FlushBuffer() {
   std::string_view text(buffer_.get(), used_);
   char staged[kStage];
   while (!text.empty() && !failed_) {
-    const std::size_t n = TranslateLineEnds(&text, staged, sizeof staged);
-    if (!WriteAll(HandleOf(fd_), staged, n)) {
+    const std::size_t n =
+        options_.raw ? text.size() : TranslateLineEnds(&text, staged, sizeof staged);
+    if (!WriteAll(HandleOf(fd_), options_.raw ? text.data() : staged, n)) {
       failed_ = true;
       Refuse(msg::Say("%s: cannot write: %s", {target_->path, SystemReason(GetLastError())}));
     }
+    if (options_.raw) text = {};
     written_ += n;
   }
   used_ = 0;
@@ -137,7 +139,7 @@ WriteResult AtomicFileWriter::Commit() {
   if (fd_ < 0) return WriteResult::kOpenFailed;
   FlushBuffer();
   const HANDLE h = HandleOf(fd_);
-  if (!failed_ && !FlushFileBuffers(h)) {
+  if (!failed_ && options_.durable && !FlushFileBuffers(h)) {
     failed_ = true;
     Refuse(msg::Say("%s: cannot write: %s", {target_->path, SystemReason(GetLastError())}));
   }
@@ -146,7 +148,7 @@ WriteResult AtomicFileWriter::Commit() {
     failed_ = !KeepBackup(target_->path, &why);
     if (!why.empty()) Refuse(why);  // the refusal, or the note on where the backup went
   }
-  if (!failed_ && !ReplaceByHandle(h, WideName(target_->path))) {
+  if (!failed_ && !ReplaceByHandle(h, WideName(target_->path), options_.wait_if_held)) {
     Refuse(msg::Say("%s: cannot put the new file in its place: %s",
                     {target_->path, SystemReason(GetLastError())}));
     Discard();

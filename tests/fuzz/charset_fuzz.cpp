@@ -9,7 +9,9 @@
 // byte-order mark is UTF-8 text, one that is UTF-8 text but no GB18030 is taken, and with
 // a byte-order mark put before it a file is taken exactly when it is valid UTF-8; with a
 // UTF-16 mark put before it, exactly when it is whole UTF-16. A file converted from UTF-8
-// or UTF-16 shows as its text again, and the room asked for after it is there.
+// or UTF-16 shows as its text again, and the room asked for after it is there. The fast
+// converter of the CSV copies' cells gives what the streaming one gives for each cut piece,
+// and the cell written for it reads back, by RFC 4180, as the text with at most its guard.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +22,8 @@
 
 #include "locale/charset.h"
 #include "locale/file_charset.h"
+#include "locale/gb_cells.h"
+#include "store/csv_cells.h"
 #include "store/file_text.h"
 
 namespace {
@@ -157,6 +161,34 @@ void CheckWideConsole(std::string_view text, std::size_t cut) {
   if (read_whole != read_split) Finding("UTF-16 input depends on where the reads were cut");
 }
 
+// The cells of the CSV copies: the fast conversion of each piece against Show, and the cell
+// read back by RFC 4180 against the text: unquoted, "'" + text, or ="text".
+void CheckCells(std::string_view a, std::string_view b) {
+  static charset::GbCellDecoder decoder;
+  for (std::string_view piece : {a, b}) {
+    std::string utf8(charset::GbCellDecoder::kGrowth * piece.size(), '\0');
+    utf8.resize(static_cast<std::size_t>(decoder.Convert(piece, utf8.data()) - utf8.data()));
+    if (utf8 != Show(piece, {})) Finding("the cells' converter differs from the stream's");
+    std::string cell;
+    AppendCell(utf8, cell);
+    std::string read;
+    if (cell.starts_with('"')) {
+      if (!cell.ends_with('"') || cell.size() < 2) Finding("a quoted cell is not closed");
+      for (std::size_t i = 1; i + 1 < cell.size(); ++i) {
+        if (cell[i] == '"' && cell[++i] != '"') Finding("a lone double quote in a quoted cell");
+        read += cell[i];
+      }
+    } else {
+      if (cell.find_first_of(",\"\r\n") != std::string::npos) Finding("an unquoted comma");
+      read = cell;
+    }
+    std::string doubled;
+    for (char c : utf8) doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+    if (read != utf8 && read != "'" + utf8 && read != "=\"" + doubled + "\"")
+      Finding("a cell does not read back as its text");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -177,5 +209,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   CheckFileRule(text, slow);
   CheckDecoding(text, slow);
   CheckWideConsole(text, cut);
+  CheckCells(text.substr(0, cut), text.substr(cut));
   return 0;
 }

@@ -35,7 +35,7 @@ mkdir blocked && cp yesterday.out blocked/dev.out && mkdir blocked/dev.out~
 (cd blocked && printf '1 2 %s 1 1 ../more.txt 0' "$typed" | env -u LC_ALL -u LC_MESSAGES \
   -u LANG LD_PRELOAD="$NOPAUSE" "$DEVMGR" >out 2>err)
 cmp -s blocked/dev.out.~1~ yesterday.out && [ -d blocked/dev.out~ ] &&
-  [ "$(names blocked)" = "dev.out dev.out.~1~ dev.out~ err out " ] ||
+  [ "$(names blocked)" = "dev.csv dev.out dev.out.~1~ dev.out~ err out " ] ||
   fail "dev.out~ a directory: $(names blocked)"
 [ "$(grep -c -F -- "$(gbk '已保存更改')" blocked/out)" -eq 2 ] &&
   [ "$(wc -l <blocked/err)" -eq 1 ] && grep -q 'is kept as dev.out.~1~' blocked/err ||
