@@ -144,5 +144,17 @@ bool KeepBackup(const std::string& path, std::string* reason) {
 }
 
 bool KeepNumberedBackup(const std::string& path, std::string* kept_as, std::string* reason) {
-  return KeepNumbered(path, path, false, kept_as, reason);
+  const int newest = NextBackupNumber(ListNumberedBackups(path)) - 1;
+  if (newest > 0 && SameBytes(path, NumberedBackupPath(path, newest))) {
+    *kept_as = NumberedBackupPath(path, newest);
+    return true;  // kept already, by an earlier save
+  }
+  std::string temp;
+  int slot = -1;
+  if (!CopyToTemporary(path, path, &temp, &slot, reason)) return false;
+  std::string note;  // a name of its own is named by *kept_as already
+  const bool kept = KeepNumbered(path, temp, kept_as, reason, &note);
+  if (!kept) RemoveBackupFile(temp);
+  DisarmTempCleanup(slot);
+  return kept;
 }

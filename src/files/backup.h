@@ -62,8 +62,9 @@ int NextBackupNumber(std::vector<NumberedBackup> found);
 bool KeepBackup(const std::string& path, std::string* reason);
 
 // Keeps a copy of the file at path under the next numbered name "<path>.~N~" (*kept_as), for
-// a file that is replaced without a "<path>~" (a spreadsheet's copy the user changed). False
-// with the reason when no copy could be made. REQUIRES: as KeepBackup.
+// a file that is replaced without a "<path>~" (a spreadsheet's copy the user changed); when
+// the newest numbered backup holds its bytes already, that one is *kept_as and no copy is
+// made. False with the reason when no copy could be made. REQUIRES: as KeepBackup.
 bool KeepNumberedBackup(const std::string& path, std::string* kept_as, std::string* reason);
 
 // --- The platform's mechanics, used by the calls above only.

@@ -142,8 +142,6 @@ void Prefetch(const device& record) {
 
 // Keeps a foreign file at twin under a numbered name, unless the newest one holds its bytes.
 bool KeepForeign(const std::string& twin, std::string* reason) {
-  const int newest = HighestBackupNumber(twin);
-  if (newest > 0 && SameBytes(twin, NumberedBackupPath(twin, newest))) return true;
   std::string kept_as;
   std::string why;
   if (KeepNumberedBackup(twin, &kept_as, &why)) return true;
