@@ -15,6 +15,7 @@ void AtomicFileWriter::Refuse(const std::string& why) {
 }
 
 void AtomicFileWriter::Append(std::string_view bytes) {
+  if (bytes.empty()) return;  // an empty view may hold no pointer at all
   char* at = Reserve(bytes.size());
   std::memcpy(at, bytes.data(), bytes.size());
   Advance(at + bytes.size());
