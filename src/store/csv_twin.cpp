@@ -149,7 +149,8 @@ bool KeepForeign(const std::string& twin, std::string* reason) {
   return false;
 }
 
-// Writes a copy through head and write(writer), after keeping a foreign file.
+// Writes a copy through head and write(writer), after keeping a foreign file; write returns
+// false when the rows could not all be had.
 template <typename Rows>
 WriteResult WriteTwin(const std::string& twin, TwinState before, std::string_view head,
                       Rows write, std::string* reason) {
@@ -163,8 +164,8 @@ WriteResult WriteTwin(const std::string& twin, TwinState before, std::string_vie
     result = writer.Open(twin, options);
     if (result == WriteResult::kOk) {
       writer.Append(head);
-      write(writer);
-      result = writer.Commit();
+      // A copy cut short is never put in place: the writer removes its temporary.
+      result = write(writer) ? writer.Commit() : WriteResult::kWriteFailed;
     }
   }
   Stamp stamp;
@@ -203,8 +204,11 @@ TwinState LookAtTwin(const std::string& path, TwinKind kind) {
   }
 }
 
-TwinRender::TwinRender(const device* records, std::size_t n)
-    : thread_([this, records, n] { Render(records, n); }) {}
+TwinRender::TwinRender(const device* records, std::size_t n) {
+  const std::size_t half = n / 2;
+  lanes_[0].thread = std::thread([this, records, half] { Render(lanes_[0], records, 0, half); });
+  lanes_[1].thread = std::thread([this, records, half, n] { Render(lanes_[1], records, half, n); });
+}
 
 TwinRender::~TwinRender() { Stop(); }
 
@@ -214,40 +218,42 @@ void TwinRender::Stop() {
 }
 
 void TwinRender::Wait() {
-  if (thread_.joinable()) thread_.join();
+  for (Lane& lane : lanes_) {
+    if (lane.thread.joinable()) lane.thread.join();
+  }
 }
 
 // Hands a rendered block to the writer, the last one saying so; returns an empty block to
 // render into next, one the writer is done with when there is one (its pages are in memory).
-std::string TwinRender::Hand(std::string block, bool last) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  ready_.push_back(std::move(block));
-  done_ = last;
-  handed_.notify_one();
+std::string TwinRender::Hand(Lane& lane, std::string block, bool last) {
+  const std::lock_guard<std::mutex> lock(lane.mutex);
+  lane.ready.push_back(std::move(block));
+  lane.done = last;
+  lane.handed.notify_one();
   std::string next;
-  if (!spent_.empty()) {
-    next.swap(spent_.back());
-    spent_.pop_back();
+  if (!lane.spent.empty()) {
+    next.swap(lane.spent.back());
+    lane.spent.pop_back();
   }
   next.clear();
   return next;
 }
 
-void TwinRender::Render(const device* records, std::size_t n) {
+void TwinRender::Render(Lane& lane, const device* records, std::size_t first, std::size_t end) {
   try {
     CsvRows rows;
     std::string_view cells[8];
-    char serial[12];
-    std::string block(kRecordsHead);
+    char serial[24];
+    std::string block(&lane == &lanes_[0] ? kRecordsHead : "");
     block.reserve(kBlockBytes);
-    for (std::size_t i = 0; i < n && !stop_; ++i) {
-      if (i + kPrefetchAhead < n) Prefetch(records[i + kPrefetchAhead]);
-      const char* end = std::to_chars(serial, serial + sizeof serial, i + 1).ptr;
-      cells[0] = {serial, static_cast<std::size_t>(end - serial)};
+    for (std::size_t i = first; i < end && !stop_; ++i) {
+      if (i + kPrefetchAhead < end) Prefetch(records[i + kPrefetchAhead]);
+      const char* stop = std::to_chars(serial, serial + sizeof serial, i + 1).ptr;
+      cells[0] = {serial, static_cast<std::size_t>(stop - serial)};
       for (std::size_t f = 0; f < 7; ++f) cells[f + 1] = (records[i].*kDeviceFields[f]).view();
       const std::size_t bound = CsvRows::Bound(cells, 8);
       if (block.size() + bound > kBlockBytes) {
-        block = Hand(std::move(block), false);
+        block = Hand(lane, std::move(block), false);
         block.reserve(std::max(kBlockBytes, bound));
       }
       const std::size_t used = block.size();
@@ -255,30 +261,36 @@ void TwinRender::Render(const device* records, std::size_t n) {
       block.resize(static_cast<std::size_t>(rows.Put(cells, 8, block.data() + used) -
                                             block.data()));
     }
-    Hand(std::move(block), true);
+    Hand(lane, std::move(block), true);
   } catch (const std::bad_alloc&) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    out_of_memory_ = done_ = true;
-    handed_.notify_one();
+    const std::lock_guard<std::mutex> lock(lane.mutex);
+    lane.out_of_memory = lane.done = true;
+    lane.handed.notify_one();
   }
+}
+
+bool TwinRender::Drain(Lane& lane, AtomicFileWriter& writer) {
+  for (bool last = false; !last;) {
+    std::vector<std::string> blocks;
+    {
+      std::unique_lock<std::mutex> lock(lane.mutex);
+      lane.handed.wait(lock, [&lane] { return !lane.ready.empty() || lane.done; });
+      blocks.swap(lane.ready);
+      last = lane.done;
+      if (lane.out_of_memory) return false;
+    }
+    for (const std::string& block : blocks) writer.Append(block);
+    const std::lock_guard<std::mutex> lock(lane.mutex);
+    for (std::string& block : blocks) lane.spent.push_back(std::move(block));
+  }
+  return true;
 }
 
 WriteResult TwinRender::Write(const std::string& twin, TwinState before, std::string* reason) {
   bool out_of_memory = false;
   const WriteResult result = WriteTwin(twin, before, {}, [&](AtomicFileWriter& writer) {
-    for (bool last = false; !last;) {
-      std::vector<std::string> blocks;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        handed_.wait(lock, [this] { return !ready_.empty() || done_; });
-        blocks.swap(ready_);
-        last = done_;
-        out_of_memory = out_of_memory_;
-      }
-      for (const std::string& block : blocks) writer.Append(block);
-      const std::lock_guard<std::mutex> lock(mutex_);
-      for (std::string& block : blocks) spent_.push_back(std::move(block));
-    }
+    out_of_memory = !Drain(lanes_[0], writer) || !Drain(lanes_[1], writer);
+    return !out_of_memory;
   }, reason);
   Stop();  // no rows are wanted when the copy was refused
   if (!out_of_memory) return result;
@@ -303,5 +315,6 @@ WriteResult WriteTotalsTwin(const std::string& twin, TwinState before,
       const std::string_view cells[2] = {name, total};
       writer.Advance(rows.Put(cells, 2, writer.Reserve(CsvRows::Bound(cells, 2))));
     }
+    return true;
   }, reason);
 }

@@ -48,11 +48,12 @@ TwinState LookAtTwin(const std::string& path, TwinKind kind);
 // A kForeign file there is first kept as "<twin>.~N~" (unless the newest numbered backup holds
 // its bytes already); when it cannot be kept, the copy is not written. Never waits for a
 // program that holds the copy. *reason gets why it was not written.
-// The rows of a record list's copy, numbered 1..n by position, rendered on a thread of their
-// own while the list's file is written, and written as they come, so that two cores do both at
-// once. The thread reads only the records' fields, never their serials: the file's writer may
-// renumber the records meanwhile. REQUIRES: records[0, n) stay where they are, their fields
-// unchanged, until Write, Wait or Stop returns.
+// The rows of a record list's copy, numbered 1..n by position, rendered on two threads of
+// their own while the list's file is written, and written as they come: the first half of
+// the rows on one thread, the second half on the other, so that both cores render once the
+// list's file is saved. The threads read only the records' fields, never their serials: the
+// file's writer may renumber the records meanwhile. REQUIRES: records[0, n) stay where they
+// are, their fields unchanged, until Write, Wait or Stop returns.
 class TwinRender {
  public:
   TwinRender(const device* records, std::size_t n);
@@ -68,17 +69,24 @@ class TwinRender {
   WriteResult Write(const std::string& twin, TwinState before, std::string* reason);
 
  private:
-  void Render(const device* records, std::size_t n);
-  std::string Hand(std::string block, bool last);
+  // The rows of one thread, handed over in blocks of about a megabyte.
+  struct Lane {
+    std::mutex mutex;  // guards the four below
+    std::condition_variable handed;
+    std::vector<std::string> ready;  // rendered blocks, in order
+    std::vector<std::string> spent;  // blocks written, to render into again
+    bool done = false;
+    bool out_of_memory = false;
+    std::thread thread;
+  };
 
-  std::mutex mutex_;  // guards the four below
-  std::condition_variable handed_;
-  std::vector<std::string> ready_;  // rendered blocks of about a megabyte, the head first
-  std::vector<std::string> spent_;  // blocks written, to render into again
-  bool done_ = false;
-  bool out_of_memory_ = false;
+  void Render(Lane& lane, const device* records, std::size_t first, std::size_t end);
+  static std::string Hand(Lane& lane, std::string block, bool last);
+  // Writes lane's blocks through writer as they come; false when the lane ran out of memory.
+  static bool Drain(Lane& lane, AtomicFileWriter& writer);
+
   std::atomic<bool> stop_ = false;  // the file was not saved: no more rows are wanted
-  std::thread thread_;  // last: it starts once the members above are built
+  Lane lanes_[2];  // last: their threads start once the members above are built
 };
 
 WriteResult WriteRecordsTwin(const std::string& twin, TwinState before, const DevList& list,
