@@ -18,6 +18,9 @@
 #include "locale/charset.h"
 #include "store/csv_rows.h"
 #include "support/session.h"
+#ifdef _WIN32
+#include "support/holder_win.h"
+#endif
 
 namespace {
 
@@ -188,36 +191,6 @@ TEST(CsvTwin, TwinThatCannotBeWrittenIsToldOnce) {
 }
 
 #ifdef _WIN32
-// Opens the file at path for reading with another program (hold_file.exe), sharing reading
-// and writing but not its deletion, as an editor does, for ms milliseconds.
-HANDLE Hold(const std::string& path, DWORD ms) {
-  std::wstring program = fs::path(DEVMGR_HOLD_FILE).wstring();
-  if (!program.empty() && program[0] == L'/') program = L"Z:" + program;
-  std::wstring line = L"\"" + program + L"\" \"" + fs::path(path).wstring() + L"\" rw " +
-                      std::to_wstring(ms);
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  CreatePipe(&read, &write, &inherit, 0);
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write;
-  PROCESS_INFORMATION started{};
-  CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                 &started);
-  CloseHandle(write);
-  char said[5] = {};
-  DWORD n = 0;
-  for (DWORD got = 0; got < 4 && ReadFile(read, said + got, 4 - got, &n, nullptr) && n > 0;) {
-    got += n;
-  }
-  CloseHandle(read);
-  CloseHandle(started.hThread);
-  EXPECT_STREQ(said, "held");
-  return started.hProcess;
-}
-
 // A spreadsheet holding dev.csv does not hold up the saves: a writer that waited for it would
 // find it let go after three seconds and replace it; devmgr leaves it at once, as it was, and
 // tells so once. Left behind by dev.out, it is still devmgr's own: no backup is made of it.
@@ -226,7 +199,9 @@ TEST(CsvTwin, HeldTwinDoesNotHoldUpTheSave) {
   WriteFile(dir.File("in.txt"), AwkwardImport());
   RunInProcess(dir.path(), "1 1 in.txt 0");
   const std::string before = Raw(dir.File("dev.csv"));
-  const HANDLE holder = Hold(dir.File("dev.csv"), 3000);
+  // Shares reading and writing but not its deletion, as an editor does.
+  Holder holder(WindowsPath(dir.File("dev.csv")), L"rw", 3000);
+  ASSERT_TRUE(holder.held());
   testing::internal::CaptureStderr();
   RunInProcess(dir.path(), "1 1 in.txt 1 1 in.txt 1 1 in.txt 0");
   const std::string notes = testing::internal::GetCapturedStderr();
@@ -237,8 +212,7 @@ TEST(CsvTwin, HeldTwinDoesNotHoldUpTheSave) {
   EXPECT_EQ(notes.find(note), notes.rfind(note)) << "once a session: " << notes;
   const std::string dev_out = Raw(dir.File("dev.out"));
   EXPECT_EQ(std::count(dev_out.begin(), dev_out.end(), '\n'), 9) << "dev.out is saved";
-  WaitForSingleObject(holder, INFINITE);
-  CloseHandle(holder);
+  holder.WaitUntilDone();
 }
 #endif
 

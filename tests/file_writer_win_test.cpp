@@ -19,6 +19,7 @@
 #include "files/file_writer.h"
 #include "files/temp_cleanup.h"
 #include "store/import_file.h"
+#include "support/holder_win.h"
 #include "support/session.h"
 
 namespace {
@@ -128,53 +129,6 @@ TEST(FileWriterWin, WritesTextFilesByWideNamesAndKeepsWhatItMayNotReplace) {
   }
 }
 
-// A path built for the host as a Windows path: a cross build's Unix paths through Z:.
-std::wstring WindowsPath(const char* path) {
-  std::wstring wide = fs::path(path).wstring();
-  if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-  for (wchar_t& c : wide) c = c == L'/' ? L'\\' : c;
-  return wide;
-}
-
-// Another program that holds dev.out open for reading with a share mode, for a time or until
-// the case ends: hold_file.exe in the working directory.
-class Holder {
- public:
-  Holder(const wchar_t* share, DWORD ms) {
-    const std::wstring program = WindowsPath(DEVMGR_HOLD_FILE);
-    std::wstring line = L"\"" + program + L"\" dev.out " + share + L" " + std::to_wstring(ms);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    CreatePipe(&read, &write, &inherit, 0);
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write;
-    PROCESS_INFORMATION started{};
-    CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                   &startup, &started);
-    CloseHandle(write);
-    char said[5] = {};
-    DWORD n = 0;
-    for (DWORD got = 0; got < 4 && ReadFile(read, said + got, 4 - got, &n, nullptr) && n > 0;) got += n;
-    held_ = std::string_view(said) == "held";  // the file is open
-    CloseHandle(read);
-    CloseHandle(started.hThread);
-    process_ = started.hProcess;
-  }
-  ~Holder() {
-    TerminateProcess(process_, 0);
-    WaitForSingleObject(process_, INFINITE);
-    CloseHandle(process_);
-  }
-  bool held() const { return held_; }
-
- private:
-  HANDLE process_ = nullptr;
-  bool held_ = false;
-};
-
 // Whether this system renames with POSIX semantics (Windows 10 1709 on NTFS; not Wine).
 bool PosixRenames() {
   Put("probe", "");
@@ -225,7 +179,7 @@ TEST(FileWriterWin, SavesWhileAnotherProgramHoldsTheFile) {
     fs::remove("dev.out~");
     std::string reason;
     {
-      Holder holder(c.share, c.ms);
+      Holder holder(L"dev.out", c.share, c.ms);
       ASSERT_TRUE(holder.held());
       EXPECT_EQ(WriteFileAtomically("dev.out", "new\n",
                                     {.keep_backup = c.keep_backup, .reason = &reason}),

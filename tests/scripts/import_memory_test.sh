@@ -32,31 +32,26 @@ holds out '读取文件打开失败' && grep -qx 'devmgr: endless: memory full; 
 [ "$(wc -l <dev.out)" -eq 3 ] || fail "dev.out no longer holds the three records"
 pass "an import from a FIFO fed forever ends in memory full, the data set whole"
 
-# 300 MiB without a blank at the menu's prompt, under the same limit.
-set +e +o pipefail
-{ printf '1\n1\nsmall.txt\n'; head -c $((300 << 20)) /dev/zero | tr '\0' x; } |
-  LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out 2>err
-status=$?
-set -e -o pipefail
-[ "$status" -eq 0 ] || fail "huge token: exit status $status"
-grep -qx 'devmgr: standard input: memory full; the session ends as at the end of input' err ||
-  fail "huge token: not memory full: $(cat err)"
-{ gbk '->请选择操作:'; printf '\n'; } >want
-tail -c "$(wc -c <want)" out | cmp -s - want && [ "$(wc -l <dev.out)" -eq 3 ] ||
-  fail "huge token: the session did not end as at the end of input"
-pass "a token larger than memory ends the session as the end of input, dev.out kept"
+# Feeds prefix and then 300 MiB without a blank, under the same limit: the session must end
+# as at the end of input, right after prompt, with dev.out whole. what names the case.
+huge_input_ends_session() {
+  local what=$1 prefix=$2 prompt=$3 status
+  set +e +o pipefail
+  { printf '%s' "$prefix"; head -c $((300 << 20)) /dev/zero | tr '\0' x; } |
+    LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out 2>err
+  status=$?
+  set -e -o pipefail
+  [ "$status" -eq 0 ] || fail "$what: exit status $status"
+  grep -qx 'devmgr: standard input: memory full; the session ends as at the end of input' err ||
+    fail "$what: not memory full: $(cat err)"
+  { gbk "$prompt"; printf '\n'; } >want
+  tail -c "$(wc -c <want)" out | cmp -s - want && [ "$(wc -l <dev.out)" -eq 3 ] ||
+    fail "$what: the session did not end as at the end of input"
+}
 
+huge_input_ends_session "huge token" $'1\n1\nsmall.txt\n' '->请选择操作:'
+pass "a token larger than memory ends the session as the end of input, dev.out kept"
 # The same behind an opening double quote: a quoted file name larger than memory.
-set +e +o pipefail
-{ printf '1 1 small.txt 1 1 "'; head -c $((300 << 20)) /dev/zero | tr '\0' x; } |
-  LD_PRELOAD="$NOPAUSE" prlimit --as=$((128 << 20)) -- "$DEVMGR" >out 2>err
-status=$?
-set -e -o pipefail
-[ "$status" -eq 0 ] || fail "huge quoted name: exit status $status"
-grep -qx 'devmgr: standard input: memory full; the session ends as at the end of input' err ||
-  fail "huge quoted name: not memory full: $(cat err)"
-{ gbk '请输入文件名:'; printf '\n'; } >want
-tail -c "$(wc -c <want)" out | cmp -s - want && [ "$(wc -l <dev.out)" -eq 3 ] ||
-  fail "huge quoted name: the session did not end as at the end of input"
+huge_input_ends_session "huge quoted name" '1 1 small.txt 1 1 "' '请输入文件名:'
 pass "a quoted name larger than memory ends the session as the end of input, dev.out kept"
 echo "cases: $CASES"
